@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the plug-in, the tests and the tools, and runs the whole test suite.
+# Set KIV_TEST_STAGES to a subset of "main" to run fewer stages.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+jobs="$(nproc)"
+stages="${KIV_TEST_STAGES:-main}"
+
+run_ctest() {
+    # The editor tests open real X windows: give them a virtual display.
+    if [ -z "${DISPLAY:-}" ] && command -v xvfb-run > /dev/null; then
+        xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$1" --output-on-failure -j "$jobs"
+    else
+        ctest --test-dir "$1" --output-on-failure -j "$jobs"
+    fi
+}
+
+for stage in $stages; do
+    case "$stage" in
+        main)
+            cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+            cmake --build build -j "$jobs"
+            run_ctest build
+            ;;
+        *)
+            echo "run-tests: unknown stage '$stage'" >&2
+            exit 2
+            ;;
+    esac
+done
