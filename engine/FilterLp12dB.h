@@ -1,0 +1,54 @@
+#pragma once
+
+#include <atomic>
+
+// The low-pass member of the filter-core family (see LadderKernel.h): four saturating one-pole
+// stages in a feedback loop, called twice per input sample by the filter section. `process`
+// filters one oversampled value in place; with updateCoefficients true it first derives and
+// caches the stage coefficient g and the resonance compensation k from the shaped cutoff, and
+// the second call of the same input sample reuses them.
+class FilterLp12dB
+{
+public:
+    static constexpr int numStages = 4;
+
+    explicit FilterLp12dB(float sampleRate) noexcept;
+
+    // cutoff: shaped cutoff a, 0..1. resonance: shaped resonance r, 0..1.
+    void process(float* sample, float cutoff, float resonance, bool updateCoefficients) noexcept;
+
+    // Clears every state value; the constants and sampleRateFactor stay.
+    void reset() noexcept;
+
+    // (r + 0.15) * -3.55 * fb * k: the low-pass keeps a little negative feedback even at
+    // resonance 0, which is why its settled output sits slightly below a constant input.
+    template <typename V>
+    static V feedbackTerm(V r, V feedback, V k) noexcept
+    {
+        return (r + V(0.15f)) * V(-3.55f) * feedback * k;
+    }
+
+    static constexpr float positiveFeedbackDamping = 0.99f;
+
+    // The fourth stage itself.
+    template <typename V>
+    static V mix(V /*s0*/, const V (& /*t*/)[4], V y4) noexcept
+    {
+        return y4;
+    }
+
+    float pi;
+    float coefficientScale;
+    float gain;
+    // min(1, 44100 / sampleRate): above 44100 Hz the normalised cutoff is scaled down so that
+    // the cutoff in Hz stays where it is at 44100 Hz. Written by the processor on a rate change.
+    std::atomic<float> sampleRateFactor;
+    float stage[numStages];
+    float stageSaturated[numStages];
+    float feedback;
+    float previousStage4;
+    float cutoffCoefficient;
+    float resonanceCompensation;
+};
+
+static_assert(std::atomic<float>::is_always_lock_free, "the audio thread must not lock");
