@@ -1,0 +1,44 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+#include <string>
+
+/**
+    An output file that appears under its real name only when it is complete. `open`
+    creates a hidden temporary file in the target's folder (so an unwritable place fails
+    before any work is done), the caller writes through `stream()`, and `commit` flushes,
+    checks for write errors and renames the temporary file over the target. Without a
+    successful commit the destructor removes the temporary file, and so does the handler
+    that `installSignalCleanup` sets for SIGINT, SIGTERM and SIGHUP; an existing target is
+    left untouched in both cases.
+*/
+class SafeOutputFile
+{
+public:
+    SafeOutputFile() = default;
+    ~SafeOutputFile();
+
+    SafeOutputFile(const SafeOutputFile&) = delete;
+    SafeOutputFile& operator=(const SafeOutputFile&) = delete;
+
+    bool open(const std::string& targetPath, std::string& error);
+    bool isOpen() const { return output != nullptr; }
+
+    juce::FileOutputStream& stream() { return *output; }
+
+    bool commit(std::string& error);
+
+    const std::string& targetPath() const { return target; }
+
+    static void installSignalCleanup();
+
+private:
+    void discard();
+
+    std::string target;
+    juce::File temporary;
+    std::unique_ptr<juce::FileOutputStream> output;
+    int cleanupSlot = -1;
+};
