@@ -7,13 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
 namespace
 {
 using EntryPoint = AEffect* (*)(audioMasterCallback);
-
 
 // Size of the text buffers handed to the plug-in. The interface's own limits are far
 // smaller (8 to 64 characters); plug-ins routinely write more, so leave ample room.
@@ -89,11 +89,11 @@ double monotonicNanoseconds()
 } // namespace
 
 std::unique_ptr<Vst2Host> Vst2Host::load(const std::string& soPath, std::string& error,
-                                         int versionAnswer)
+                                         int versionAnswer, const std::string& entryPoint)
 {
     error.clear();
 
-    struct stat info{};
+    struct stat info;
     if (::stat(soPath.c_str(), &info) != 0)
     {
         error = "plug-in file not found: " + soPath;
@@ -108,13 +108,23 @@ std::unique_ptr<Vst2Host> Vst2Host::load(const std::string& soPath, std::string&
         return nullptr;
     }
 
-    auto entry = reinterpret_cast<EntryPoint>(::dlsym(handle, "VSTPluginMain"));
-    if (entry == nullptr)
-        entry = reinterpret_cast<EntryPoint>(::dlsym(handle, "main"));
+    EntryPoint entry = nullptr;
+    if (entryPoint.empty())
+    {
+        entry = reinterpret_cast<EntryPoint>(::dlsym(handle, "VSTPluginMain"));
+        if (entry == nullptr)
+            entry = reinterpret_cast<EntryPoint>(::dlsym(handle, "main"));
+    }
+    else
+    {
+        entry = reinterpret_cast<EntryPoint>(::dlsym(handle, entryPoint.c_str()));
+    }
 
     if (entry == nullptr)
     {
-        error = soPath + " exports neither VSTPluginMain nor main";
+        error =
+            soPath + (entryPoint.empty() ? std::string(" exports neither VSTPluginMain nor main")
+                                         : " does not export " + entryPoint);
         ::dlclose(handle);
         return nullptr;
     }
@@ -337,8 +347,8 @@ void Vst2Host::deliverMidi()
         return;
 
     // VstEvents declares room for two pointers; the record is allocated to hold all of ours.
-    const std::size_t bytes =
-        std::max(sizeof(VstEvents), offsetof(VstEvents, events) + midiQueue.size() * sizeof(VstEvent*));
+    const std::size_t bytes = std::max(sizeof(VstEvents), offsetof(VstEvents, events) +
+                                                              midiQueue.size() * sizeof(VstEvent*));
     eventRecord.assign((bytes + sizeof(VstEvent*) - 1) / sizeof(VstEvent*), nullptr);
 
     auto* record = new (eventRecord.data()) VstEvents{};
@@ -382,7 +392,8 @@ void Vst2Host::runBlocks(std::vector<float>* channels[2], int numChannels, std::
     const int numOut = std::max(0, aeffect->numOutputs);
 
     std::vector<std::vector<float>> in(static_cast<std::size_t>(numIn), std::vector<float>(frames));
-    std::vector<std::vector<float>> out(static_cast<std::size_t>(numOut), std::vector<float>(frames));
+    std::vector<std::vector<float>> out(static_cast<std::size_t>(numOut),
+                                        std::vector<float>(frames));
     std::vector<float*> inPointers;
     std::vector<float*> outPointers;
     for (auto& channel : in)
@@ -535,79 +546,78 @@ intptr_t Vst2Host::handleCallback(int32_t opcode, int32_t index, intptr_t value,
 
     switch (opcode)
     {
-        case audioMasterAutomate:
-        {
-            const std::lock_guard<std::mutex> lock(recordLock);
-            automationRecord.push_back({index, opt});
-            return 1;
-        }
+    case audioMasterAutomate:
+    {
+        const std::lock_guard<std::mutex> lock(recordLock);
+        automationRecord.push_back({index, opt});
+        return 1;
+    }
 
-        case audioMasterVersion:
-            return versionReply;
+    case audioMasterVersion:
+        return versionReply;
 
-        case audioMasterIdle:
-        case audioMasterUpdateDisplay:
-            return 1;
+    case audioMasterIdle:
+    case audioMasterUpdateDisplay:
+        return 1;
 
-        case audioMasterGetTime:
-            return answerTimeInfo();
+    case audioMasterGetTime:
+        return answerTimeInfo();
 
-        case audioMasterSizeWindow:
-        {
-            const std::lock_guard<std::mutex> lock(recordLock);
-            sizeRecord.push_back({index, static_cast<int>(value)});
-            return 1;
-        }
+    case audioMasterSizeWindow:
+    {
+        const std::lock_guard<std::mutex> lock(recordLock);
+        sizeRecord.push_back({index, static_cast<int>(value)});
+        return 1;
+    }
 
-        case audioMasterGetSampleRate:
-            return static_cast<intptr_t>(currentSampleRate);
+    case audioMasterGetSampleRate:
+        return static_cast<intptr_t>(currentSampleRate);
 
-        case audioMasterGetBlockSize:
-            return currentBlockSize;
+    case audioMasterGetBlockSize:
+        return currentBlockSize;
 
-        case audioMasterGetCurrentProcessLevel:
-            return processDepth > 0 ? 2 : 1; // realtime inside process, else the user thread
+    case audioMasterGetCurrentProcessLevel:
+        return processDepth > 0 ? 2 : 1; // realtime inside process, else the user thread
 
-        case audioMasterGetVendorString:
-            copyHostString(ptr, hostVendorName);
-            return 1;
+    case audioMasterGetVendorString:
+        copyHostString(ptr, hostVendorName);
+        return 1;
 
-        case audioMasterGetProductString:
-            copyHostString(ptr, hostProductName);
-            return 1;
+    case audioMasterGetProductString:
+        copyHostString(ptr, hostProductName);
+        return 1;
 
-        case audioMasterCanDo:
-        {
-            if (ptr == nullptr)
-                return 0;
-
-            static const char* const supported[] = {"sendVstEvents", "sendVstMidiEvent",
-                                                    "sendVstTimeInfo", "receiveVstEvents",
-                                                    "receiveVstMidiEvent", "sizeWindow",
-                                                    "startStopProcess"};
-            const char* query = static_cast<const char*>(ptr);
-            for (const char* text : supported)
-                if (std::strcmp(query, text) == 0)
-                    return 1;
+    case audioMasterCanDo:
+    {
+        if (ptr == nullptr)
             return 0;
-        }
 
-        case audioMasterBeginEdit:
-        {
-            const std::lock_guard<std::mutex> lock(recordLock);
-            beginEditRecord.push_back(index);
-            return 1;
-        }
+        static const char* const supported[] = {
+            "sendVstEvents",       "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
+            "receiveVstMidiEvent", "sizeWindow",       "startStopProcess"};
+        const char* query = static_cast<const char*>(ptr);
+        for (const char* text : supported)
+            if (std::strcmp(query, text) == 0)
+                return 1;
+        return 0;
+    }
 
-        case audioMasterEndEdit:
-        {
-            const std::lock_guard<std::mutex> lock(recordLock);
-            endEditRecord.push_back(index);
-            return 1;
-        }
+    case audioMasterBeginEdit:
+    {
+        const std::lock_guard<std::mutex> lock(recordLock);
+        beginEditRecord.push_back(index);
+        return 1;
+    }
 
-        default:
-            return 0;
+    case audioMasterEndEdit:
+    {
+        const std::lock_guard<std::mutex> lock(recordLock);
+        endEditRecord.push_back(index);
+        return 1;
+    }
+
+    default:
+        return 0;
     }
 }
 
@@ -633,8 +643,8 @@ intptr_t Vst2Host::answerTimeInfo()
     if (quartersPerBar > 0.0)
         timeInfo.barStartPos = std::floor(t.ppqPosition / quartersPerBar + 1.0e-9) * quartersPerBar;
 
-    timeInfo.flags = kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid
-                     | kVstTimeSigValid;
+    timeInfo.flags =
+        kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
     if (t.playing)
         timeInfo.flags |= kVstTransportPlaying;
     if (t.playing != reportedPlaying)

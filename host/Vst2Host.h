@@ -34,10 +34,10 @@ public:
         the processed frames while `playing`. */
     struct Transport
     {
-        bool hasTimeInfo = true;       ///< false: audioMasterGetTime answers 0 (no time info)
-        double tempo = 120.0;          ///< beats per minute
-        double ppqPosition = 0.0;      ///< position in quarter notes
-        double samplePosition = 0.0;   ///< position in samples
+        bool hasTimeInfo = true;     ///< false: audioMasterGetTime answers 0 (no time info)
+        double tempo = 120.0;        ///< beats per minute
+        double ppqPosition = 0.0;    ///< position in quarter notes
+        double samplePosition = 0.0; ///< position in samples
         bool playing = true;
         int timeSigNumerator = 4;
         int timeSigDenominator = 4;
@@ -62,13 +62,20 @@ public:
         the host answers to audioMasterVersion (2400 for a VST 2.4 host; 0 makes a
         well-behaved plug-in refuse to create an instance). Sends effOpen, then the initial
         sample rate (44100) and block size (512). Answers null and fills `error` when the
-        file is missing, cannot be opened, has no entry point, the entry point answers null
-        or the record it answers does not carry the VST magic. */
+        file is missing, cannot be opened, has no entry point, the entry point answers null,
+        the record it answers does not carry the VST magic or has no 32-bit processReplacing.
+        `entryPoint` names the exported function to call; empty means `VSTPluginMain`, or
+        `main` when the former is missing. */
     static std::unique_ptr<Vst2Host> load(const std::string& soPath, std::string& error,
-                                          int versionAnswer = 2400);
+                                          int versionAnswer = 2400,
+                                          const std::string& entryPoint = {});
 
     /** Closes the editor if it is open, suspends if resumed, sends effClose and releases
-        the shared object. */
+        the shared object. Releasing it after effClose is safe for plug-ins built on the
+        framework we use: their message and timer threads end with the last instance's
+        effClose. (A library with unique C++ symbols, as those plug-ins have, stays mapped
+        anyway: the dynamic loader never unloads it, so a later load in the same process
+        finds it again.) */
     ~Vst2Host();
 
     Vst2Host(const Vst2Host&) = delete;
@@ -152,7 +159,12 @@ public:
 
     // Editor -------------------------------------------------------------------------------
 
-    /** effEditGetRect; false when the plug-in gives no rectangle. */
+    /** effEditGetRect; false when the plug-in gives no rectangle.
+
+        Note for GUI work: a plug-in may create its editor already here. Plug-ins built on
+        the framework we use then stop their own message thread until effEditClose and run
+        their pending GUI work (timers, repaints, change messages) only inside effEditIdle:
+        call `idle()` regularly, on this thread, while an editor exists. */
     bool editorRect(int& width, int& height);
     /** effEditOpen with the host's window (an X11 Window id cast to a pointer on Linux). */
     bool openEditor(void* parentWindow);
@@ -186,8 +198,7 @@ private:
 
     static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                               VstIntPtr value, void* ptr, float opt);
-    intptr_t handleCallback(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                            float opt);
+    intptr_t handleCallback(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     intptr_t answerTimeInfo();
     void record(int32_t opcode);
     std::string readText(int opcode, int index, std::size_t bufferSize);

@@ -76,8 +76,10 @@ TEST_F(PluginSmokeTest, OutputIsProcessedAndFiniteInEveryProgram)
         const std::vector<float> input = left;
         host->processStereo(left, right, blockSize);
 
-        EXPECT_TRUE(std::all_of(left.begin(), left.end(), [](float s) { return std::isfinite(s); }));
-        EXPECT_TRUE(std::all_of(right.begin(), right.end(), [](float s) { return std::isfinite(s); }));
+        EXPECT_TRUE(
+            std::all_of(left.begin(), left.end(), [](float s) { return std::isfinite(s); }));
+        EXPECT_TRUE(
+            std::all_of(right.begin(), right.end(), [](float s) { return std::isfinite(s); }));
         EXPECT_NE(left, input);
         EXPECT_GT(rms(left), 1e-4);
         EXPECT_LT(rms(left), 4.0);

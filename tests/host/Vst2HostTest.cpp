@@ -46,20 +46,23 @@ TEST(Vst2HostLoad, FailuresGiveNoInstanceAndSayWhy)
         const char* name;
         std::string path;
         int versionAnswer;
+        const char* entryPoint;
         const char* messagePart;
     };
     const Row rows[] = {
-        {"missing file", testing::TempDir() + "kiv_no_such_plugin.so", 2400, "not found"},
-        {"not a shared object", notElf, 2400, "cannot open"},
-        {"no entry point", KIV_FAKE_NO_ENTRY_PATH, 2400, "neither VSTPluginMain nor main"},
-        {"host version 0", KIV_FAKE_PLUGIN_PATH, 0, "created no instance"},
+        {"missing file", testing::TempDir() + "kiv_no_such_plugin.so", 2400, "", "not found"},
+        {"not a shared object", notElf, 2400, "", "cannot open"},
+        {"no entry point", KIV_FAKE_NO_ENTRY_PATH, 2400, "", "neither VSTPluginMain nor main"},
+        {"host version 0", KIV_FAKE_PLUGIN_PATH, 0, "", "created no instance"},
+        {"named entry point missing", KIV_FAKE_MAIN_ONLY_PATH, 2400, "VSTPluginMain",
+         "does not export VSTPluginMain"},
     };
 
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
         std::string error;
-        auto host = Vst2Host::load(row.path, error, row.versionAnswer);
+        auto host = Vst2Host::load(row.path, error, row.versionAnswer, row.entryPoint);
         EXPECT_EQ(host, nullptr);
         EXPECT_NE(error.find(row.messagePart), std::string::npos) << error;
     }

@@ -39,32 +39,39 @@ VstIntPtr vendorQuery(FakeState& s, VstInt32 index, VstIntPtr value, void* ptr)
 {
     switch (index)
     {
-        case fake::queryProcessEventsCalls: return s.processEventsCalls;
-        case fake::queryNumMidi: return static_cast<intptr_t>(s.midi.size());
-        case fake::queryMidiEvent:
-        {
-            if (value < 0 || value >= static_cast<intptr_t>(s.midi.size()))
-                return -1;
-            const VstMidiEvent& e = s.midi[static_cast<std::size_t>(value)];
-            return fake::packMidi(e.deltaFrames, static_cast<uint8_t>(e.midiData[0]),
-                                  static_cast<uint8_t>(e.midiData[1]),
-                                  static_cast<uint8_t>(e.midiData[2]));
-        }
-        case fake::queryTimeInfo:
-            if (s.sawTimeInfo && ptr != nullptr)
-                std::memcpy(ptr, &s.timeInfo, sizeof(VstTimeInfo));
-            return s.sawTimeInfo ? 1 : 0;
-        case fake::queryProcessLevelInProcess: return s.processLevelInProcess;
-        case fake::queryProcessLevelNow:
-            return s.host(&s.effect, audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f);
-        case fake::queryProcessCalls: return s.processCalls;
-        case fake::queryLastFrames: return s.lastFrames;
-        case fake::automateFromThread:
-        {
-            // Report a burst of edits from a thread of our own, as an editor would.
-            AEffect* effect = &s.effect;
-            audioMasterCallback host = s.host;
-            std::thread worker([effect, host, value] {
+    case fake::queryProcessEventsCalls:
+        return s.processEventsCalls;
+    case fake::queryNumMidi:
+        return static_cast<intptr_t>(s.midi.size());
+    case fake::queryMidiEvent:
+    {
+        if (value < 0 || value >= static_cast<intptr_t>(s.midi.size()))
+            return -1;
+        const VstMidiEvent& e = s.midi[static_cast<std::size_t>(value)];
+        return fake::packMidi(e.deltaFrames, static_cast<uint8_t>(e.midiData[0]),
+                              static_cast<uint8_t>(e.midiData[1]),
+                              static_cast<uint8_t>(e.midiData[2]));
+    }
+    case fake::queryTimeInfo:
+        if (s.sawTimeInfo && ptr != nullptr)
+            std::memcpy(ptr, &s.timeInfo, sizeof(VstTimeInfo));
+        return s.sawTimeInfo ? 1 : 0;
+    case fake::queryProcessLevelInProcess:
+        return s.processLevelInProcess;
+    case fake::queryProcessLevelNow:
+        return s.host(&s.effect, audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f);
+    case fake::queryProcessCalls:
+        return s.processCalls;
+    case fake::queryLastFrames:
+        return s.lastFrames;
+    case fake::automateFromThread:
+    {
+        // Report a burst of edits from a thread of our own, as an editor would.
+        AEffect* effect = &s.effect;
+        audioMasterCallback host = s.host;
+        std::thread worker(
+            [effect, host, value]
+            {
                 for (int i = 0; i < static_cast<int>(value); ++i)
                 {
                     host(effect, audioMasterBeginEdit, 1, 0, nullptr, 0.0f);
@@ -72,14 +79,15 @@ VstIntPtr vendorQuery(FakeState& s, VstInt32 index, VstIntPtr value, void* ptr)
                     host(effect, audioMasterEndEdit, 1, 0, nullptr, 0.0f);
                 }
             });
-            for (int i = 0; i < static_cast<int>(value); ++i)
-                host(effect, audioMasterAutomate, 0, 0, nullptr, static_cast<float>(i));
-            worker.join();
-            return 1;
-        }
-        case fake::askHost:
-            return s.host(&s.effect, static_cast<int32_t>(value), 0, 0, ptr, 0.0f);
-        default: return 0;
+        for (int i = 0; i < static_cast<int>(value); ++i)
+            host(effect, audioMasterAutomate, 0, 0, nullptr, static_cast<float>(i));
+        worker.join();
+        return 1;
+    }
+    case fake::askHost:
+        return s.host(&s.effect, static_cast<int32_t>(value), 0, 0, ptr, 0.0f);
+    default:
+        return 0;
     }
 }
 
@@ -89,32 +97,38 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
     FakeState& s = *stateOf(effect);
     switch (opcode)
     {
-        case effClose: delete &s; return 1;
-        case effGetEffectName: std::strcpy(static_cast<char*>(ptr), "Fake"); return 1;
-        case effGetParamName:
-            std::strcpy(static_cast<char*>(ptr), index == 0 ? "gain" : "pan");
-            return 0;
-        case effGetChunk:
-            *static_cast<void**>(ptr) = s.chunk.data();
-            return static_cast<intptr_t>(s.chunk.size());
-        case effSetChunk:
-        {
-            const auto* bytes = static_cast<const uint8_t*>(ptr);
-            s.chunk.assign(bytes, bytes + value);
-            return 1;
-        }
-        case effProcessEvents:
-        {
-            const auto* events = static_cast<const VstEvents*>(ptr);
-            ++s.processEventsCalls;
-            s.midi.clear();
-            for (int32_t i = 0; i < events->numEvents; ++i)
-                if (events->events[i]->type == kVstMidiType)
-                    s.midi.push_back(*reinterpret_cast<const VstMidiEvent*>(events->events[i]));
-            return 1;
-        }
-        case effVendorSpecific: return vendorQuery(s, index, value, ptr);
-        default: return 0;
+    case effClose:
+        delete &s;
+        return 1;
+    case effGetEffectName:
+        std::strcpy(static_cast<char*>(ptr), "Fake");
+        return 1;
+    case effGetParamName:
+        std::strcpy(static_cast<char*>(ptr), index == 0 ? "gain" : "pan");
+        return 0;
+    case effGetChunk:
+        *static_cast<void**>(ptr) = s.chunk.data();
+        return static_cast<intptr_t>(s.chunk.size());
+    case effSetChunk:
+    {
+        const auto* bytes = static_cast<const uint8_t*>(ptr);
+        s.chunk.assign(bytes, bytes + value);
+        return 1;
+    }
+    case effProcessEvents:
+    {
+        const auto* events = static_cast<const VstEvents*>(ptr);
+        ++s.processEventsCalls;
+        s.midi.clear();
+        for (int32_t i = 0; i < events->numEvents; ++i)
+            if (events->events[i]->type == kVstMidiType)
+                s.midi.push_back(*reinterpret_cast<const VstMidiEvent*>(events->events[i]));
+        return 1;
+    }
+    case effVendorSpecific:
+        return vendorQuery(s, index, value, ptr);
+    default:
+        return 0;
     }
 }
 
@@ -179,15 +193,16 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
 #endif
 
 // `main` cannot be declared with this signature in C++; bind the symbol name directly.
-extern "C" __attribute__((visibility("default"))) AEffect* fakeMain(audioMasterCallback host)
-    __asm__("main");
+extern "C" __attribute__((visibility("default"))) AEffect*
+fakeMain(audioMasterCallback host) __asm__("main");
 extern "C" AEffect* fakeMain(audioMasterCallback host)
 {
     return createFake(host);
 }
 #else
 // An entry point under a name no host looks for.
-extern "C" __attribute__((visibility("default"))) AEffect* fakeWithoutEntry(audioMasterCallback host)
+extern "C" __attribute__((visibility("default"))) AEffect*
+fakeWithoutEntry(audioMasterCallback host)
 {
     return createFake(host);
 }

@@ -24,7 +24,7 @@ enum Query : int32_t
 
 constexpr intptr_t packMidi(int32_t deltaFrames, uint8_t status, uint8_t data1, uint8_t data2)
 {
-    return (static_cast<intptr_t>(deltaFrames) << 24) | (static_cast<intptr_t>(status) << 16)
-           | (static_cast<intptr_t>(data1) << 8) | static_cast<intptr_t>(data2);
+    return (static_cast<intptr_t>(deltaFrames) << 24) | (static_cast<intptr_t>(status) << 16) |
+           (static_cast<intptr_t>(data1) << 8) | static_cast<intptr_t>(data2);
 }
 } // namespace fake
