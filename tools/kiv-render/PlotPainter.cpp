@@ -246,7 +246,7 @@ void PlotPainter::responseRange(const std::vector<Curve>& curves, double nyquist
         peak = std::max(peak, curve.response->peakDb(lowestHz, nyquistHz));
 
     top = std::max(6.0f, 6.0f * std::ceil((peak + 3.0f) / 6.0f));
-    bottom = top - 72.0f;
+    bottom = top - 84.0f;
 }
 
 void PlotPainter::drawResponses(juce::Graphics& g, juce::Rectangle<int> area,

@@ -9,9 +9,10 @@
     Measures the magnitude response of a plug-in instance's current settings. The LFO and
     the envelope are taken out first (their intensities set to 0.5, the value of no
     modulation; a plug-in without those parameters is measured as it is). Half a second of
-    silence lets the cutoff smoother settle, then a small impulse on every channel is
-    followed for about 0.75 s. The impulse is small so that the filter's saturating stages
-    stay in their linear range; the plug-in's dither stays more than 60 dB below it.
+    silence lets the cutoff smoother settle, then an impulse on both channels is followed for
+    0.75 s. Its height, 0.01, is a compromise measured on the factory programs: ten times
+    higher the saturating stages bend the response by about -30 dB, at this height their
+    error and the plug-in's dither both stay some 60 dB or more below the response.
 */
 class ResponseMeter
 {
@@ -19,5 +20,5 @@ public:
     /** The instance must be configured for stereo at `sampleRate` and not yet have run. */
     static MagnitudeResponse measure(PluginInstance& instance, double sampleRate);
 
-    static constexpr float impulseAmplitude = 1.0e-3f;
+    static constexpr float impulseAmplitude = 1.0e-2f;
 };

@@ -1,0 +1,97 @@
+#include "ToolRunner.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace
+{
+std::string slurp(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+} // namespace
+
+ToolResult ToolRunner::run(const std::string& program, const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& environment)
+{
+    std::vector<std::string> env;
+
+    for (char** e = environ; *e != nullptr; ++e)
+    {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+
+        if (name != "KIV_PLUGIN" && environment.count(name) == 0)
+            env.push_back(entry);
+    }
+
+    for (const auto& [name, value] : environment)
+        if (!value.empty())
+            env.push_back(name + "=" + value);
+
+    char outTemplate[] = "/tmp/kiv-tools-out-XXXXXX";
+    char errTemplate[] = "/tmp/kiv-tools-err-XXXXXX";
+    const int outFd = ::mkstemp(outTemplate);
+    const int errFd = ::mkstemp(errTemplate);
+
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+
+    argv.push_back(nullptr);
+
+    std::vector<char*> envp;
+
+    for (auto& e : env)
+        envp.push_back(e.data());
+
+    envp.push_back(nullptr);
+
+    ToolResult result;
+    const pid_t pid = ::fork();
+
+    if (pid == 0)
+    {
+        const int devNull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(outFd, STDOUT_FILENO);
+        ::dup2(errFd, STDERR_FILENO);
+        ::execve(program.c_str(), argv.data(), envp.data());
+        std::_Exit(127);
+    }
+
+    int wstatus = 0;
+
+    if (pid > 0 && ::waitpid(pid, &wstatus, 0) == pid)
+    {
+        if (WIFEXITED(wstatus))
+            result.status = WEXITSTATUS(wstatus);
+        else if (WIFSIGNALED(wstatus))
+            result.status = 128 + WTERMSIG(wstatus);
+    }
+
+    ::close(outFd);
+    ::close(errFd);
+    result.out = slurp(outTemplate);
+    result.err = slurp(errTemplate);
+    ::unlink(outTemplate);
+    ::unlink(errTemplate);
+    return result;
+}
+
+ToolResult ToolRunner::render(const std::vector<std::string>& args,
+                              const std::map<std::string, std::string>& environment)
+{
+    return run(KIV_RENDER_PATH, args, environment);
+}
