@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace
 {
 struct BadInvocation
@@ -48,6 +50,7 @@ TEST(KivRenderErrors, BadInvocationsFailCleanly)
     TestFiles::writeText(dir.path("empty.state"), "");
     TestFiles::writeText(dir.path("existing.wav"), "an earlier render that must survive");
     dir.file().getChildFile("sub").createDirectory();
+    ASSERT_EQ(::mkfifo(dir.path("pipe.wav").c_str(), 0644), 0);
 
     const std::string p = "{plugin}";
     const std::vector<BadInvocation> rows = {
@@ -134,6 +137,10 @@ TEST(KivRenderErrors, BadInvocationsFailCleanly)
          {"{dir}/in.wav", "--plugin", p, "-o", "{dir}/sub"},
          1,
          "cannot write '{dir}/sub': it is a folder"},
+        {"output is a pipe",
+         {"{dir}/in.wav", "--plugin", p, "-o", "{dir}/pipe.wav"},
+         1,
+         "cannot write '{dir}/pipe.wav': not a regular file"},
         {"plot into a missing folder",
          {"{dir}/in.wav", "--plugin", p, "--plot", "{dir}/no/p.png"},
          1,

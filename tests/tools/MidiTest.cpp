@@ -1,5 +1,5 @@
-// MIDI files: where their events land on the render's timeline, and that a controller bound
-// to a parameter moves it at exactly that frame.
+// MIDI files: where their events land on the render's timeline, and that controllers bound to
+// a parameter and note-ons act at exactly that frame.
 
 #include "MidiSchedule.h"
 #include "ScratchFolder.h"
@@ -86,7 +86,7 @@ TEST(MidiSchedule, KeepsFileOrderOnOneFrameAndSplitsIntoBlocks)
     EXPECT_EQ(schedule.countFrom(1500), 1u);
 }
 
-TEST(KivRender, ControllerMovesTheBoundParameterAtItsFrame)
+TEST(KivRender, MidiEventsActAtTheirFrame)
 {
     if (std::string(KIV_PLUGIN_PATH).empty())
         GTEST_SKIP() << "the plug-in is not part of this build";
@@ -111,19 +111,35 @@ TEST(KivRender, ControllerMovesTheBoundParameterAtItsFrame)
     {
         const char* name;
         double rate;
-        std::vector<std::string> binding;
+        const char* program;
+        std::vector<std::string> settings;
+        TestFiles::MidiEvent event; ///< at tick 240
+        bool movesCutoff;           ///< controller 74 bound to cutoff, value 127
     };
 
     // Learning binds the controller to the parameter touched last after "Midi Learn" went on.
     // It runs at 44100 Hz, the rate the plug-in starts at: a first block at another rate
     // re-applies the program, and every program switch ends learning.
     const Row rows[] = {
-        {"learned through Midi Learn",
+        {"controller learned through Midi Learn",
          44100.0,
-         {"--param", "Midi Learn=1", "--param", "cutoff=0.1"}},
-        {"bound in the loaded state",
+         "0",
+         {"--param", "Midi Learn=1", "--param", "cutoff=0.1"},
+         {240, 0xb5, 74, 127},
+         true},
+        {"controller bound in the loaded state",
          48000.0,
-         {"--state-in", dir.path("bound.state"), "--param", "cutoff=0.1"}},
+         "0",
+         {"--state-in", dir.path("bound.state"), "--param", "cutoff=0.1"},
+         {240, 0xb5, 74, 127},
+         true},
+        // With miditrigger on, every note-on restarts the LFO.
+        {"note-on restarting the LFO",
+         48000.0,
+         "SQ Lfo 1/16 LP",
+         {"--param", "miditrigger=1"},
+         {240, 0x92, 60, 100},
+         false},
     };
 
     for (const Row& row : rows)
@@ -136,14 +152,14 @@ TEST(KivRender, ControllerMovesTheBoundParameterAtItsFrame)
         // Tick 240 of 480 per quarter at 150 bpm is 0.2 s: frame 0.2 × rate, inside a block
         // of 512. The file says 60 bpm; the host tempo counts.
         const long frame = std::lround(0.2 * row.rate);
-        TestFiles::writeMidiFile(dir.path("cc.mid"), 480, 60.0, {{240, 0xb5, 74, 127}});
+        TestFiles::writeMidiFile(dir.path("events.mid"), 480, 60.0, {row.event});
 
-        std::vector<std::string> common = {in,        "--plugin", plugin,    "--program", "0",
-                                           "--tempo", "150",      "--block", "512"};
-        common.insert(common.end(), row.binding.begin(), row.binding.end());
+        std::vector<std::string> common = {
+            in, "--plugin", plugin, "--program", row.program, "--tempo", "150", "--block", "512"};
+        common.insert(common.end(), row.settings.begin(), row.settings.end());
 
         std::vector<std::string> withMidi = common;
-        withMidi.insert(withMidi.end(), {"--midi", dir.path("cc.mid"), "--state-out",
+        withMidi.insert(withMidi.end(), {"--midi", dir.path("events.mid"), "--state-out",
                                          dir.path("after.state"), "-o", dir.path("midi.wav")});
         std::vector<std::string> without = common;
         without.insert(without.end(), {"-o", dir.path("plain.wav")});
@@ -156,16 +172,19 @@ TEST(KivRender, ControllerMovesTheBoundParameterAtItsFrame)
         const long at = firstDifference(TestFiles::readAudio(dir.path("midi.wav")),
                                         TestFiles::readAudio(dir.path("plain.wav")));
         // The filter section delays by a few samples; the change must not show before the
-        // controller's frame, and must show right after it.
+        // event's frame, and must show right after it.
         EXPECT_GE(at, frame);
         EXPECT_LE(at, frame + 8);
 
-        const std::string after =
-            TestFiles::chunkText(TestFiles::readBytes(dir.path("after.state")));
-        EXPECT_NE(after.find("<map param=\"1\" controllernumber=\"74\"/>"), std::string::npos)
-            << after;
-        EXPECT_NE(after.find("cutoff=\"1.0\""), std::string::npos)
-            << "controller value 127 puts cutoff at 1\n"
-            << after;
+        if (row.movesCutoff)
+        {
+            const std::string after =
+                TestFiles::chunkText(TestFiles::readBytes(dir.path("after.state")));
+            EXPECT_NE(after.find("<map param=\"1\" controllernumber=\"74\"/>"), std::string::npos)
+                << after;
+            EXPECT_NE(after.find("cutoff=\"1.0\""), std::string::npos)
+                << "controller value 127 puts cutoff at 1\n"
+                << after;
+        }
     }
 }

@@ -3,6 +3,7 @@
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -159,6 +160,12 @@ std::map<std::string, std::string> TestFiles::listFolder(const std::string& fold
         if (f.isDirectory())
         {
             listing[f.getFileName().toStdString() + "/"] = "";
+            continue;
+        }
+
+        if (!std::filesystem::is_regular_file(f.getFullPathName().toStdString()))
+        {
+            listing[f.getFileName().toStdString() + "|"] = ""; // a pipe: never opened
             continue;
         }
 

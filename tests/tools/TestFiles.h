@@ -49,7 +49,7 @@ public:
                               const std::vector<MidiEvent>& events);
 
     /** Name → content of every file in the folder, hidden ones included; sub-folders
-        appear as "name/" with no content. */
+        appear as "name/" and other special files as "name|", with no content. */
     static std::map<std::string, std::string> listFolder(const std::string& folder);
 
     /** The XML text inside a plug-in state chunk ("VC2!", 32-bit length, text, zero), and

@@ -21,8 +21,23 @@ std::string slurp(const std::string& path)
 }
 } // namespace
 
-ToolResult ToolRunner::run(const std::string& program, const std::vector<std::string>& args,
-                           const std::map<std::string, std::string>& environment)
+namespace
+{
+struct Child
+{
+    pid_t pid = -1;
+    std::string outPath;
+    std::string errPath;
+};
+
+std::map<int, Child>& children()
+{
+    static std::map<int, Child> running;
+    return running;
+}
+
+Child spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::map<std::string, std::string>& environment)
 {
     std::vector<std::string> env;
 
@@ -58,10 +73,12 @@ ToolResult ToolRunner::run(const std::string& program, const std::vector<std::st
 
     envp.push_back(nullptr);
 
-    ToolResult result;
-    const pid_t pid = ::fork();
+    Child child;
+    child.outPath = outTemplate;
+    child.errPath = errTemplate;
+    child.pid = ::fork();
 
-    if (pid == 0)
+    if (child.pid == 0)
     {
         const int devNull = ::open("/dev/null", O_RDONLY);
         ::dup2(devNull, STDIN_FILENO);
@@ -71,9 +88,17 @@ ToolResult ToolRunner::run(const std::string& program, const std::vector<std::st
         std::_Exit(127);
     }
 
+    ::close(outFd);
+    ::close(errFd);
+    return child;
+}
+
+ToolResult collect(const Child& child)
+{
+    ToolResult result;
     int wstatus = 0;
 
-    if (pid > 0 && ::waitpid(pid, &wstatus, 0) == pid)
+    if (child.pid > 0 && ::waitpid(child.pid, &wstatus, 0) == child.pid)
     {
         if (WIFEXITED(wstatus))
             result.status = WEXITSTATUS(wstatus);
@@ -81,13 +106,37 @@ ToolResult ToolRunner::run(const std::string& program, const std::vector<std::st
             result.status = 128 + WTERMSIG(wstatus);
     }
 
-    ::close(outFd);
-    ::close(errFd);
-    result.out = slurp(outTemplate);
-    result.err = slurp(errTemplate);
-    ::unlink(outTemplate);
-    ::unlink(errTemplate);
+    result.out = slurp(child.outPath);
+    result.err = slurp(child.errPath);
+    ::unlink(child.outPath.c_str());
+    ::unlink(child.errPath.c_str());
     return result;
+}
+} // namespace
+
+ToolResult ToolRunner::run(const std::string& program, const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& environment)
+{
+    return collect(spawn(program, args, environment));
+}
+
+int ToolRunner::start(const std::vector<std::string>& args)
+{
+    const Child child = spawn(KIV_RENDER_PATH, args, {});
+    children()[child.pid] = child;
+    return child.pid;
+}
+
+ToolResult ToolRunner::finish(int pid)
+{
+    const auto found = children().find(pid);
+
+    if (found == children().end())
+        return {};
+
+    const Child child = found->second;
+    children().erase(found);
+    return collect(child);
 }
 
 ToolResult ToolRunner::render(const std::vector<std::string>& args,

@@ -23,6 +23,10 @@ public:
     static ToolResult run(const std::string& program, const std::vector<std::string>& args,
                           const std::map<std::string, std::string>& environment = {});
 
+    /** Starts kiv-render of this build tree without waiting; `finish` waits for it. */
+    static int start(const std::vector<std::string>& args);
+    static ToolResult finish(int pid);
+
     /** kiv-render of this build tree. */
     static ToolResult render(const std::vector<std::string>& args,
                              const std::map<std::string, std::string>& environment = {});

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace
@@ -79,8 +80,42 @@ bool SafeOutputFile::open(const std::string& targetPath, std::string& error)
     discard();
     target = targetPath;
 
-    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(targetPath);
+    juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(targetPath);
+    std::error_code failure;
+    const auto status =
+        std::filesystem::symlink_status(file.getFullPathName().toStdString(), failure);
+
+    if (std::filesystem::is_symlink(status))
+    {
+        // Write through the link: the rename then replaces (or creates) the file it points
+        // to, and the link itself stays.
+        const std::filesystem::path link = file.getFullPathName().toStdString();
+        std::filesystem::path pointee = std::filesystem::read_symlink(link, failure);
+
+        if (!failure && pointee.is_relative())
+            pointee = link.parent_path() / pointee;
+
+        if (!failure)
+            pointee = std::filesystem::weakly_canonical(pointee, failure);
+
+        if (failure)
+        {
+            error = "cannot write '" + targetPath + "': " + failure.message();
+            return false;
+        }
+
+        file = juce::File(pointee.string());
+    }
+
     const juce::File folder = file.getParentDirectory();
+
+    if (file.exists() && !file.isDirectory() &&
+        !std::filesystem::is_regular_file(file.getFullPathName().toStdString(), failure))
+    {
+        // A device, a pipe or a socket: renaming a file over it would replace it.
+        error = "cannot write '" + targetPath + "': not a regular file";
+        return false;
+    }
 
     if (file.isDirectory())
     {
@@ -125,6 +160,7 @@ bool SafeOutputFile::open(const std::string& targetPath, std::string& error)
 
     output->setPosition(0);
     output->truncate();
+    destination = file;
     return true;
 }
 
@@ -151,10 +187,8 @@ bool SafeOutputFile::commit(std::string& error)
         output.reset();
     }
 
-    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(target);
-
-    if (std::rename(temporary.getFullPathName().toRawUTF8(), file.getFullPathName().toRawUTF8()) !=
-        0)
+    if (std::rename(temporary.getFullPathName().toRawUTF8(),
+                    destination.getFullPathName().toRawUTF8()) != 0)
     {
         error = "cannot write '" + target + "': " + std::strerror(errno);
         discard();

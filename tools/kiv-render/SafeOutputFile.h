@@ -9,7 +9,9 @@
     An output file that appears under its real name only when it is complete. `open`
     creates a hidden temporary file in the target's folder (so an unwritable place fails
     before any work is done), the caller writes through `stream()`, and `commit` flushes,
-    checks for write errors and renames the temporary file over the target. Without a
+    checks for write errors and renames the temporary file over the target (over the file
+    that a symbolic link points to, for a link; devices, pipes and sockets are refused, a
+    rename would replace them). Without a
     successful commit the destructor removes the temporary file, and so does the handler
     that `installSignalCleanup` sets for SIGINT, SIGTERM and SIGHUP; an existing target is
     left untouched in both cases.
@@ -37,7 +39,8 @@ public:
 private:
     void discard();
 
-    std::string target;
+    std::string target;     ///< as the user gave it, for messages
+    juce::File destination; ///< the file the rename replaces (a link's target for a link)
     juce::File temporary;
     std::unique_ptr<juce::FileOutputStream> output;
     int cleanupSlot = -1;
