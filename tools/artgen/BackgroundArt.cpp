@@ -91,6 +91,13 @@ juce::Image BackgroundArt::make()
         drawCaption(g, r.getCentreX(), top, list.caption);
     }
 
+    // The list column of the two lower panels is set off from the knobs by an engraved line,
+    // and carries a small emblem of what its lists choose: an LFO wave, a filter response.
+    drawDivider(g, 270.0f, lfoPanel.getY() + 30.0f, lfoPanel.getBottom() - 12.0f);
+    drawDivider(g, 146.0f, mainPanel.getY() + 30.0f, mainPanel.getBottom() - 12.0f);
+    drawWaveGlyph(g, {36.0f, 180.0f, 88.0f, 30.0f});
+    drawResponseGlyph(g, {38.0f, 322.0f, 88.0f, 34.0f});
+
     drawTitle(g);
     return image;
 }
@@ -233,4 +240,79 @@ void BackgroundArt::drawTitle(juce::Graphics& g)
     g.drawText("STEREO RESONANT FILTER",
                juce::Rectangle<float>(right - 200.0f, top + 26.0f, 200.0f, 10.0f),
                juce::Justification::centredRight, false);
+}
+
+void BackgroundArt::drawDivider(juce::Graphics& g, float x, float top, float bottom)
+{
+    juce::ColourGradient dark(juce::Colours::black.withAlpha(0.0f), x, top,
+                              juce::Colours::black.withAlpha(0.0f), x, bottom, false);
+    dark.addColour(0.2, juce::Colours::black.withAlpha(0.45f));
+    dark.addColour(0.8, juce::Colours::black.withAlpha(0.45f));
+    g.setGradientFill(dark);
+    g.fillRect(juce::Rectangle<float>(x, top, 1.0f, bottom - top));
+
+    juce::ColourGradient light(juce::Colours::white.withAlpha(0.0f), x, top,
+                               juce::Colours::white.withAlpha(0.0f), x, bottom, false);
+    light.addColour(0.2, juce::Colours::white.withAlpha(0.06f));
+    light.addColour(0.8, juce::Colours::white.withAlpha(0.06f));
+    g.setGradientFill(light);
+    g.fillRect(juce::Rectangle<float>(x + 1.0f, top, 1.0f, bottom - top));
+}
+
+void BackgroundArt::drawWaveGlyph(juce::Graphics& g, juce::Rectangle<float> area)
+{
+    // One and a half cycles of a sine over a faint centre line.
+    const float midY = area.getCentreY();
+    g.setColour(juce::Colours::white.withAlpha(0.07f));
+    g.drawLine(area.getX(), midY, area.getRight(), midY, 1.0f);
+
+    juce::Path wave;
+    constexpr int numPoints = 90;
+    for (int i = 0; i <= numPoints; ++i)
+    {
+        const float t = float(i) / float(numPoints);
+        const float x = area.getX() + t * area.getWidth();
+        const float y =
+            midY - 0.42f * area.getHeight() * std::sin(t * 3.0f * juce::MathConstants<float>::pi);
+        if (i == 0)
+            wave.startNewSubPath(x, y);
+        else
+            wave.lineTo(x, y);
+    }
+    g.setColour(ArtPalette::amber.withAlpha(0.12f));
+    g.strokePath(wave, juce::PathStrokeType(4.0f, juce::PathStrokeType::curved,
+                                            juce::PathStrokeType::rounded));
+    g.setColour(ArtPalette::amber.withAlpha(0.45f));
+    g.strokePath(wave, juce::PathStrokeType(1.4f, juce::PathStrokeType::curved,
+                                            juce::PathStrokeType::rounded));
+}
+
+void BackgroundArt::drawResponseGlyph(juce::Graphics& g, juce::Rectangle<float> area)
+{
+    // A resonant low-pass response: flat, a peak at the cutoff, then the fall.
+    const float baseY = area.getY() + 0.45f * area.getHeight();
+    g.setColour(juce::Colours::white.withAlpha(0.07f));
+    g.drawLine(area.getX(), area.getBottom(), area.getRight(), area.getBottom(), 1.0f);
+
+    juce::Path curve;
+    constexpr int numPoints = 90;
+    for (int i = 0; i <= numPoints; ++i)
+    {
+        const float t = float(i) / float(numPoints);
+        const float x = area.getX() + t * area.getWidth();
+        const float peak = 0.38f * area.getHeight() * std::exp(-std::pow((t - 0.6f) / 0.07f, 2.0f));
+        const float fall =
+            t > 0.6f ? std::pow((t - 0.6f) / 0.4f, 1.3f) * 0.95f * area.getHeight() : 0.0f;
+        const float y = juce::jmin(area.getBottom(), baseY - peak + fall);
+        if (i == 0)
+            curve.startNewSubPath(x, y);
+        else
+            curve.lineTo(x, y);
+    }
+    g.setColour(ArtPalette::amber.withAlpha(0.12f));
+    g.strokePath(curve, juce::PathStrokeType(4.0f, juce::PathStrokeType::curved,
+                                             juce::PathStrokeType::rounded));
+    g.setColour(ArtPalette::amber.withAlpha(0.45f));
+    g.strokePath(curve, juce::PathStrokeType(1.4f, juce::PathStrokeType::curved,
+                                             juce::PathStrokeType::rounded));
 }

@@ -19,4 +19,7 @@ private:
     static void drawListWell(juce::Graphics& g, juce::Rectangle<float> box);
     static void drawCaption(juce::Graphics& g, float centreX, float top, const juce::String& text);
     static void drawTitle(juce::Graphics& g);
+    static void drawDivider(juce::Graphics& g, float x, float top, float bottom);
+    static void drawWaveGlyph(juce::Graphics& g, juce::Rectangle<float> area);
+    static void drawResponseGlyph(juce::Graphics& g, juce::Rectangle<float> area);
 };

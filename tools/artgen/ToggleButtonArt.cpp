@@ -56,6 +56,11 @@ juce::Image ToggleButtonArt::makeOn(int width, int height, const juce::String& w
     g.setColour(juce::Colour(0xff050506).withAlpha(0.35f));
     g.fillRoundedRectangle(bounds.reduced(0.5f), keyCorner + 1.0f);
 
+    // The key's light spills into the bezel around it.
+    juce::Path glowShape;
+    glowShape.addRoundedRectangle(key, keyCorner);
+    juce::DropShadow(ArtPalette::amber.withAlpha(0.7f), 4, {0, 0}).drawForPath(g, glowShape);
+
     // The lit key: warm gradient, a glow from the middle and a gloss on the upper half.
     g.setGradientFill(juce::ColourGradient(ArtPalette::amberLight, key.getX(), key.getY(),
                                            ArtPalette::amberDeep, key.getX(), key.getBottom(),
