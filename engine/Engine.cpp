@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "Quantise.h"
+#include "StereoFilterPath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,8 +137,10 @@ void Engine::process(float* left, float* right) noexcept
     r *= driveGain;
 
     const int filterType = quantise(filterTypeValue, static_cast<float>(numFilterTypes)) + 1;
-    leftFilter.process(&l, c, resonance, lfoLeft, filterType);
-    rightFilter.process(&r, c, resonance, lfoRight, filterType);
+    // Both channels at once; the same as leftFilter.process(&l, ...) then
+    // rightFilter.process(&r, ...).
+    StereoFilterPath::process(leftFilter, rightFilter, l, r, c, resonance, lfoLeft, lfoRight,
+                              filterType);
 
     l *= volume;
     r *= volume;

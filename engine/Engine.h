@@ -10,6 +10,10 @@
 // from the right by lfowidth), drives the input, runs each channel through its filter section
 // with the modulated cutoff, and applies the volume with a drive-dependent level correction.
 //
+// The two filter sections keep their state in leftFilter and rightFilter, but process runs them
+// side by side in two SIMD lanes (StereoFilterPath), with exactly the bits of calling
+// leftFilter.process and then rightFilter.process.
+//
 // The processor writes the atomic fields (from any thread, relaxed) and calls setSync; process
 // reads each of them once per call. Everything is created at construction; process never
 // allocates, locks or blocks (beyond what the C library's rand() does).

@@ -1,6 +1,5 @@
 #include "FilterHandler.h"
 
-#include <algorithm>
 #include <cmath>
 
 FilterHandler::FilterHandler(float sampleRate) noexcept
@@ -15,17 +14,7 @@ FilterHandler::FilterHandler(float sampleRate) noexcept
 
 float FilterHandler::shapeCutoff(float cutoff, float lfo) noexcept
 {
-    const float sum = cutoff + lfo;
-    float a = sum * sum * sum * sum;
-    // Operand order matters for NaN: min(a, 1) and max(a, 0) both keep a NaN a.
-    a = std::min(a, 1.0f);
-    a = std::max(a, 0.0f);
-    return a;
-}
-
-float FilterHandler::shapeResonance(float resonance) noexcept
-{
-    return 1.0f - (1.0f - resonance) * (1.0f - resonance);
+    return shapeCutoffSum(cutoff + lfo);
 }
 
 void FilterHandler::process(float* sample, float cutoff, float resonance, float lfo,

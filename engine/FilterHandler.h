@@ -4,6 +4,7 @@
 #include "FilterHp12dB.h"
 #include "FilterLp12dB.h"
 #include "HalfBandDecimator.h"
+#include "LadderKernel.h"
 
 // One channel's filter section. Each input sample is upsampled to twice the rate by linear
 // interpolation (the midpoint to the previous input, then the input itself), both values go
@@ -34,8 +35,21 @@ public:
     // magnitude; a NaN sum stays NaN.
     static float shapeCutoff(float cutoff, float lfo) noexcept;
 
+    // The same for any float-like V (see LadderKernel.h), given the sum cutoff + lfo.
+    template <typename V>
+    static V shapeCutoffSum(V sum) noexcept
+    {
+        V a = sum * sum * sum * sum;
+        a = minOf(a, V(1.0f));
+        a = maxOf(a, V(0.0f));
+        return a;
+    }
+
     // 1 - (1 - resonance)^2.
-    static float shapeResonance(float resonance) noexcept;
+    static float shapeResonance(float resonance) noexcept
+    {
+        return 1.0f - (1.0f - resonance) * (1.0f - resonance);
+    }
 
     HalfBandDecimator decimator;
     float previousInput;

@@ -13,22 +13,7 @@ HalfBandDecimator::HalfBandDecimator() noexcept
 
 float HalfBandDecimator::process(float x0, float x1) noexcept
 {
-    float* const a = accumulators;
-    const float* const c = coefficients;
-
-    // Every right-hand side uses the accumulators from before this step, so update from the
-    // far end backwards.
-    const float output = a[8] + c[5] * x0;
-    a[8] = a[7] + c[4] * x0;
-    a[7] = a[6] + c[3] * x0;
-    a[6] = a[5] + c[2] * x0;
-    a[5] = a[4] + c[1] * x0;
-    a[4] = a[3] + c[1] * x0 + c[0] * x1;
-    a[3] = a[2] + c[2] * x0;
-    a[2] = a[1] + c[3] * x0;
-    a[1] = a[0] + c[4] * x0;
-    a[0] = c[5] * x0;
-    return output;
+    return step(accumulators, coefficients, x0, x1);
 }
 
 void HalfBandDecimator::reset() noexcept

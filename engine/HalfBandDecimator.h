@@ -20,6 +20,25 @@ public:
     // Clears the FIR history.
     void reset() noexcept;
 
+    // One step for any float-like V (see LadderKernel.h); process() is step<float> on the
+    // fields. Every right-hand side uses the accumulators from before the step, so they are
+    // updated from the far end backwards.
+    template <typename V>
+    static V step(V (&a)[numAccumulators], const V (&c)[numCoefficients], V x0, V x1) noexcept
+    {
+        const V output = a[8] + c[5] * x0;
+        a[8] = a[7] + c[4] * x0;
+        a[7] = a[6] + c[3] * x0;
+        a[6] = a[5] + c[2] * x0;
+        a[5] = a[4] + c[1] * x0;
+        a[4] = a[3] + c[1] * x0 + c[0] * x1;
+        a[3] = a[2] + c[2] * x0;
+        a[2] = a[1] + c[3] * x0;
+        a[1] = a[0] + c[4] * x0;
+        a[0] = c[5] * x0;
+        return output;
+    }
+
     float accumulators[numAccumulators];
     float coefficients[numCoefficients];
 };

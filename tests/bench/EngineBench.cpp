@@ -2,6 +2,7 @@
 #include "FilterHandler.h"
 #include "FilterLp12dB.h"
 #include "Quantise.h"
+#include "StereoFilterPath.h"
 
 #include <benchmark/benchmark.h>
 
@@ -110,6 +111,51 @@ void lowPassChain(benchmark::State& state)
     }
     setFrameCounter(state);
 }
+
+// Both channels' filter sections without the rest of the engine: the two scalar
+// FilterHandler::process calls, and the same work in two lanes. Arg: filter type.
+void twoScalarSections(benchmark::State& state)
+{
+    const int filterType = static_cast<int>(state.range(0));
+    FilterHandler left(44100.0f);
+    FilterHandler right(44100.0f);
+    const std::vector<float> inLeft = makeInput(44100.0f, 110.0, 4u);
+    const std::vector<float> inRight = makeInput(44100.0f, 165.0, 5u);
+    for (auto _ : state)
+    {
+        for (int i = 0; i < blockFrames; ++i)
+        {
+            float l = inLeft[static_cast<size_t>(i)];
+            float r = inRight[static_cast<size_t>(i)];
+            left.process(&l, 0.8f, 0.5f, 0.05f, filterType);
+            right.process(&r, 0.8f, 0.5f, -0.05f, filterType);
+            benchmark::DoNotOptimize(l);
+            benchmark::DoNotOptimize(r);
+        }
+    }
+    setFrameCounter(state);
+}
+
+void stereoFilterPath(benchmark::State& state)
+{
+    const int filterType = static_cast<int>(state.range(0));
+    FilterHandler left(44100.0f);
+    FilterHandler right(44100.0f);
+    const std::vector<float> inLeft = makeInput(44100.0f, 110.0, 4u);
+    const std::vector<float> inRight = makeInput(44100.0f, 165.0, 5u);
+    for (auto _ : state)
+    {
+        for (int i = 0; i < blockFrames; ++i)
+        {
+            float l = inLeft[static_cast<size_t>(i)];
+            float r = inRight[static_cast<size_t>(i)];
+            StereoFilterPath::process(left, right, l, r, 0.8f, 0.5f, 0.05f, -0.05f, filterType);
+            benchmark::DoNotOptimize(l);
+            benchmark::DoNotOptimize(r);
+        }
+    }
+    setFrameCounter(state);
+}
 } // namespace
 
 BENCHMARK(engineProcess)
@@ -126,5 +172,7 @@ BENCHMARK(engineProcess)
     ->Args({ 3, 5, 96000 });
 
 BENCHMARK(lowPassChain);
+BENCHMARK(twoScalarSections)->ArgName("type")->Arg(1)->Arg(4);
+BENCHMARK(stereoFilterPath)->ArgName("type")->Arg(1)->Arg(4);
 
 BENCHMARK_MAIN();

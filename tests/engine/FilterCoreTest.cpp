@@ -2,6 +2,7 @@
 #include "FilterHandler.h"
 #include "FilterHp12dB.h"
 #include "FilterLp12dB.h"
+#include "LadderKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -160,4 +161,23 @@ TEST(FilterHandler, ShapesCutoffAndResonance)
     EXPECT_EQ(FilterHandler::shapeResonance(1.0f), 1.0f);
     EXPECT_EQ(FilterHandler::shapeResonance(0.5f), 0.75f);
     EXPECT_EQ(FilterHandler::shapeResonance(0.0f), 0.0f);
+}
+
+TEST(FilterCore, SaturatorFollowsHalfArgumentTanh)
+{
+    for (float x = -40.0f; x <= 40.0f; x += 0.001f)
+    {
+        const float s = saturate(x);
+        ASSERT_NEAR(s, std::tanh(x / 2.0f), 0.049f) << "x = " << x;
+        ASSERT_EQ(saturate(-x), -s) << "x = " << x;
+    }
+    EXPECT_FLOAT_EQ(saturate(1.0e-6f), 0.5e-6f); // slope 0.5 at 0
+    for (float x : { 1.0e3f, 1.0e9f, 6.9e12f })
+    {
+        SCOPED_TRACE(x);
+        EXPECT_LE(saturate(x), 1.0f);
+        EXPECT_GT(saturate(x), 0.99f);
+    }
+    // Beyond its range it overflows to NaN; the filter section recovers from that.
+    EXPECT_TRUE(std::isnan(saturate(8.0e12f)));
 }
