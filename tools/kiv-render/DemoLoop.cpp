@@ -10,23 +10,6 @@ constexpr double twoPi = 6.283185307179586;
 constexpr int stepsPerBar = 16;
 constexpr double targetPeak = 0.8;
 
-/** A small fixed-seed generator, so that the demo does not touch the C library's rand(),
-    which the plug-in uses for its own dither and random waveforms. */
-class NoiseSource
-{
-public:
-    float next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return static_cast<float>(state) / 2147483648.0f - 1.0f;
-    }
-
-private:
-    std::uint32_t state = 0x9e3779b9u;
-};
-
 /** The correction that removes the step of a naive saw at its wrap (polynomial BLEP). */
 double polyBlep(double t, double dt)
 {
@@ -137,7 +120,16 @@ AudioClip DemoLoop::render(double sampleRate, double tempoBpm, int bars)
         }
     }
 
-    NoiseSource noise;
+    // A small fixed-seed generator (xorshift32), so that the demo leaves the C library's
+    // rand() alone: the plug-in draws its dither and random waveforms from it.
+    std::uint32_t noiseState = 0x9e3779b9u;
+    auto noise = [&noiseState]()
+    {
+        noiseState ^= noiseState << 13;
+        noiseState ^= noiseState >> 17;
+        noiseState ^= noiseState << 5;
+        return static_cast<float>(noiseState) / 2147483648.0f - 1.0f;
+    };
 
     // Snare on beats two and four: a 185 Hz body and a band of noise.
     for (std::size_t beat = 1; beat < totalSteps / 4; beat += 2)
@@ -151,7 +143,7 @@ AudioClip DemoLoop::render(double sampleRate, double tempoBpm, int bars)
         for (std::size_t i = start; i < end; ++i)
         {
             const double t = (i - start) / sampleRate;
-            const double n = noise.next();
+            const double n = noise();
             low += 0.35 * (n - low);            // tame the very top
             const double band = low - previous; // and the bottom
             previous = low;
@@ -177,7 +169,7 @@ AudioClip DemoLoop::render(double sampleRate, double tempoBpm, int bars)
         for (std::size_t i = start; i < end; ++i)
         {
             const double t = (i - start) / sampleRate;
-            const double n = noise.next();
+            const double n = noise();
             const double high = n - previous;
             previous = n;
             const double v = gain * std::exp(-t / decay) * high;

@@ -1,13 +1,10 @@
 #include "RenderCommand.h"
 
-#include "AudioFileLoader.h"
 #include "CommandLine.h"
-#include "DemoLoop.h"
-#include "MidiSchedule.h"
-#include "OverviewFigure.h"
-#include "PluginInstance.h"
+#include "OverviewRender.h"
 #include "ProgramFigure.h"
 #include "ProgressBar.h"
+#include "RenderSession.h"
 #include "ResponseMeter.h"
 #include "SafeOutputFile.h"
 #include "Spectrogram.h"
@@ -16,129 +13,17 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 
 namespace
 {
 constexpr const char* prefix = "kiv-render: ";
-constexpr int demoBars = 4;
 
-/** What the render needs besides the options: the input, the MIDI events and the state. */
-struct Session
-{
-    RenderOptions options;
-    std::string pluginPath;
-    AudioClip input;
-    std::string inputDescription;
-    std::unique_ptr<MidiSchedule> midi;
-    std::vector<std::uint8_t> state;
-    bool hasState = false;
-};
-
-bool readBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(path);
-
-    if (!file.existsAsFile())
-    {
-        error = "cannot read state file '" + path + "': no such file";
-        return false;
-    }
-
-    std::ifstream stream(file.getFullPathName().toStdString(), std::ios::binary);
-
-    if (!stream)
-    {
-        error = "cannot read state file '" + path + "': permission denied";
-        return false;
-    }
-
-    bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-
-    if (stream.bad())
-    {
-        error = "cannot read state file '" + path + "': read error";
-        return false;
-    }
-
-    if (bytes.empty())
-    {
-        error = "state file '" + path + "' is empty";
-        return false;
-    }
-
-    return true;
-}
-
-/** Loads an instance and brings it to the settings of the render: rate, block, layout,
-    transport, then state, program and parameters. `usage` tells a bad name apart. */
-std::unique_ptr<PluginInstance> prepareInstance(const Session& session, int numChannels,
-                                                const std::string& program, bool& usage,
-                                                std::string& error)
-{
-    usage = false;
-    std::unique_ptr<PluginInstance> instance = PluginInstance::load(session.pluginPath, error);
-
-    if (instance == nullptr || !instance->configure(session.input.sampleRate,
-                                                    session.options.blockSize, numChannels, error))
-        return nullptr;
-
-    instance->setTransport(session.options.tempo, session.options.startPpq);
-
-    if (session.hasState && !instance->setState(session.state, error))
-        return nullptr;
-
-    if (!program.empty() && !instance->selectProgram(program, error))
-    {
-        usage = true;
-        return nullptr;
-    }
-
-    for (const ParamSetting& setting : session.options.params)
-    {
-        if (!instance->setParameter(setting.name, setting.value, error))
-        {
-            usage = true;
-            return nullptr;
-        }
-    }
-
-    return instance;
-}
-
-std::string programTitle(PluginInstance& instance)
-{
-    return "program " + std::to_string(instance.currentProgram()) + " \u201c" +
-           instance.currentProgramName() + "\u201d";
-}
-
-std::string settingsText(const Session& session)
-{
-    std::string text = session.inputDescription + "  \u00b7  " +
-                       juce::String(session.input.sampleRate, 0).toStdString() + " Hz  \u00b7  " +
-                       juce::String(session.options.tempo, 2)
-                           .trimCharactersAtEnd("0")
-                           .trimCharactersAtEnd(".")
-                           .toStdString() +
-                       " bpm";
-
-    for (const ParamSetting& setting : session.options.params)
-        text += "  \u00b7  " + setting.name + " = " + juce::String(setting.value, 3).toStdString();
-
-    if (session.midi != nullptr)
-        text +=
-            "  \u00b7  MIDI: " + juce::File(session.options.midiPath).getFileName().toStdString();
-
-    return text;
-}
-
-bool writePng(const juce::Image& image, SafeOutputFile& file, std::string& error)
+/** Encodes the image into the file's temporary stream; the caller commits. */
+bool encodePng(const juce::Image& image, SafeOutputFile& file, std::string& error)
 {
     juce::PNGImageFormat png;
 
@@ -148,7 +33,7 @@ bool writePng(const juce::Image& image, SafeOutputFile& file, std::string& error
         return false;
     }
 
-    return file.commit(error);
+    return true;
 }
 
 int countNonFinite(const AudioClip& clip)
@@ -175,9 +60,23 @@ float peakOf(const AudioClip& clip)
     return peak;
 }
 
-std::string secondsText(std::size_t frames, double rate)
+std::string programTitle(PluginInstance& instance)
 {
-    return juce::String(static_cast<double>(frames) / rate, 2).toStdString() + " s";
+    return "program " + std::to_string(instance.currentProgram()) + " \u201c" +
+           instance.currentProgramName() + "\u201d";
+}
+
+std::string pluginPathFor(const RenderOptions& options, const std::string& defaultPlugin)
+{
+    if (!options.pluginPath.empty())
+        return options.pluginPath;
+
+    const char* fromEnvironment = std::getenv("KIV_PLUGIN");
+
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0')
+        return fromEnvironment;
+
+    return defaultPlugin;
 }
 } // namespace
 
@@ -189,13 +88,12 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         err << prefix << message << "\n";
         return status;
     };
-    Session session;
+
+    RenderOptions options;
     std::string error;
 
-    if (!CommandLine::parse(args, session.options, error))
+    if (!CommandLine::parse(args, options, error))
         return fail(exitUsage, error);
-
-    const RenderOptions& options = session.options;
 
     if (options.showHelp)
     {
@@ -203,47 +101,32 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         return 0;
     }
 
-    session.pluginPath = options.pluginPath;
+    const std::string pluginPath = pluginPathFor(options, defaultPlugin);
 
-    if (session.pluginPath.empty())
-    {
-        const char* fromEnvironment = std::getenv("KIV_PLUGIN");
-        session.pluginPath = (fromEnvironment != nullptr && *fromEnvironment != '\0')
-                                 ? std::string(fromEnvironment)
-                                 : defaultPlugin;
-    }
-
-    if (session.pluginPath.empty())
+    if (pluginPath.empty())
         return fail(exitUsage, "no plug-in given: use --plugin PATH or set KIV_PLUGIN");
 
     if (options.listPrograms || options.listParams)
     {
-        std::unique_ptr<PluginInstance> instance = PluginInstance::load(session.pluginPath, error);
+        std::unique_ptr<PluginInstance> instance = PluginInstance::load(pluginPath, error);
 
         if (instance == nullptr)
             return fail(exitFailure, error);
 
-        if (options.listPrograms)
-        {
-            const auto names = instance->programNames();
+        const auto programs = instance->programNames();
+        const auto params = instance->parameterNames();
 
-            for (std::size_t i = 0; i < names.size(); ++i)
-                out << i << "\t" << names[i] << "\n";
-        }
+        for (std::size_t i = 0; options.listPrograms && i < programs.size(); ++i)
+            out << i << "\t" << programs[i] << "\n";
 
-        if (options.listParams)
-        {
-            const auto names = instance->parameterNames();
-
-            for (std::size_t i = 0; i < names.size(); ++i)
-                if (!names[i].empty())
-                    out << i << "\t" << names[i] << "\n";
-        }
+        for (std::size_t i = 0; options.listParams && i < params.size(); ++i)
+            if (!params[i].empty())
+                out << i << "\t" << params[i] << "\n";
 
         return 0;
     }
 
-    // Every output file gets a distinct name; a clash would let one overwrite the other.
+    // Every output file needs a name of its own; a clash would let one overwrite the other.
     std::map<std::string, std::string> targets;
 
     for (const auto& [path, option] : std::vector<std::pair<std::string, std::string>>{
@@ -267,27 +150,13 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         targets[full] = option;
     }
 
-    // The input, in full, before anything else is opened.
-    if (!options.inputPath.empty())
-    {
-        const std::size_t tailLimit = static_cast<std::size_t>(options.tailSeconds * 384000.0) + 1;
-        const std::size_t maxFrames = static_cast<std::size_t>(INT_MAX) - tailLimit;
+    RenderSession session;
 
-        if (!AudioFileLoader::load(options.inputPath, maxFrames, session.input, error))
-            return fail(exitFailure, error);
+    if (!session.load(options, pluginPath, error))
+        return fail(exitFailure, error);
 
-        session.inputDescription = juce::File(options.inputPath).getFileName().toStdString();
-    }
-    else
-    {
-        session.input = DemoLoop::render(options.demoRate, options.tempo, demoBars);
-        session.inputDescription = "built-in demo loop (" + std::to_string(demoBars) + " bars)";
-    }
-
-    const double rate = session.input.sampleRate;
-    const int numChannels = session.input.numChannels();
-    const auto tailFrames = static_cast<std::size_t>(std::llround(options.tailSeconds * rate));
-
+    // The outputs are opened before the work starts, so that an unwritable place is found at
+    // once, and committed only when everything has succeeded.
     SafeOutputFile audioFile;
     SafeOutputFile stateFile;
     SafeOutputFile plotFile;
@@ -299,88 +168,34 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         (!options.overviewPath.empty() && !overviewFile.open(options.overviewPath, error)))
         return fail(exitFailure, error);
 
-    if (!options.midiPath.empty())
+    bool badName = false;
+
+    if (overviewFile.isOpen())
     {
-        session.midi = std::make_unique<MidiSchedule>();
+        juce::Image figure;
 
-        if (!session.midi->load(options.midiPath, rate, options.tempo, error))
-            return fail(exitFailure, error);
-    }
+        if (!OverviewRender::render(session, figure, badName, error))
+            return fail(badName ? exitUsage : exitFailure, error);
 
-    if (!options.stateInPath.empty())
-    {
-        if (!readBytes(options.stateInPath, session.state, error))
-            return fail(exitFailure, error);
-
-        session.hasState = true;
-    }
-
-    bool usage = false;
-
-    // All programs in one figure.
-    if (!options.overviewPath.empty())
-    {
-        std::unique_ptr<PluginInstance> probe = PluginInstance::load(session.pluginPath, error);
-
-        if (probe == nullptr)
-            return fail(exitFailure, error);
-
-        const std::vector<std::string> names = probe->programNames();
-        const std::string effectName = probe->host().effectName();
-        probe.reset();
-
-        std::vector<OverviewFigure::Program> programs;
-        ProgressBar progress("kiv-render: rendering all programs");
-        const double work = static_cast<double>(names.size()) *
-                            static_cast<double>(session.input.numFrames() + tailFrames);
-
-        for (std::size_t p = 0; p < names.size(); ++p)
-        {
-            std::unique_ptr<PluginInstance> instance =
-                prepareInstance(session, numChannels, std::to_string(p), usage, error);
-
-            if (instance == nullptr)
-                return fail(usage ? exitUsage : exitFailure, error);
-
-            const double before = static_cast<double>(p) *
-                                  static_cast<double>(session.input.numFrames() + tailFrames);
-            const AudioClip rendered =
-                instance->render(session.input, tailFrames, session.midi.get(),
-                                 [&](std::size_t done, std::size_t)
-                                 { progress.update(before + static_cast<double>(done), work); });
-
-            std::unique_ptr<PluginInstance> meter =
-                prepareInstance(session, 2, std::to_string(p), usage, error);
-
-            if (meter == nullptr)
-                return fail(usage ? exitUsage : exitFailure, error);
-
-            programs.push_back(
-                {names[p], Spectrogram::compute(rendered), ResponseMeter::measure(*meter, rate)});
-        }
-
-        progress.finish();
-        const juce::Image image =
-            OverviewFigure::draw(effectName + " \u2014 all programs", settingsText(session),
-                                 Spectrogram::compute(session.input), programs);
-
-        if (!writePng(image, overviewFile, error))
+        if (!encodePng(figure, overviewFile, error) || !overviewFile.commit(error))
             return fail(exitFailure, error);
 
         out << prefix << "wrote " << options.overviewPath << "\n";
         return 0;
     }
 
+    const double rate = session.input.sampleRate;
+    const int numChannels = session.input.numChannels();
     std::unique_ptr<PluginInstance> instance =
-        prepareInstance(session, numChannels, options.program, usage, error);
+        session.prepareInstance(numChannels, options.program, badName, error);
 
     if (instance == nullptr)
-        return fail(usage ? exitUsage : exitFailure, error);
+        return fail(badName ? exitUsage : exitFailure, error);
 
     const std::string title = programTitle(*instance);
     ProgressBar progress("kiv-render: rendering");
     const AudioClip rendered =
-        instance->render(session.input, tailFrames, session.midi.get(),
+        instance->render(session.input, session.tailFrames(), session.midi.get(),
                          [&](std::size_t done, std::size_t total) {
                              progress.update(static_cast<double>(done), static_cast<double>(total));
                          });
@@ -404,33 +219,24 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         if (options.bits == 24 && peakOf(rendered) > 1.0f)
             err << prefix << "warning: the output peaks at "
                 << juce::String(20.0 * std::log10(peakOf(rendered)), 1) << " dB FS and is "
-                << "clipped in the 24-bit file (use --bits 32 to keep it)\n";
+                << "clipped in the 24-bit file (--bits 32 keeps it)\n";
 
         if (!WavFileWriter::write(rendered, options.bits, audioFile.stream(), error))
             return fail(exitFailure, "cannot write '" + options.outputPath + "': " + error);
-
-        if (!audioFile.commit(error))
-            return fail(exitFailure, error);
-
-        out << prefix << "wrote " << options.outputPath << " ("
-            << secondsText(rendered.numFrames(), rate) << ", " << numChannels << " ch, "
-            << juce::String(rate, 0) << " Hz, " << (options.bits == 32 ? "32-bit float" : "24-bit")
-            << ", " << title << ")\n";
     }
+
+    std::size_t stateBytes = 0;
 
     if (stateFile.isOpen())
     {
         const std::vector<std::uint8_t> chunk = instance->getState();
+        stateBytes = chunk.size();
 
         if (chunk.empty())
             return fail(exitFailure, "the plug-in gave no state chunk");
 
-        if (!stateFile.stream().write(chunk.data(), chunk.size()) || !stateFile.commit(error))
-            return fail(exitFailure,
-                        error.empty() ? "cannot write '" + options.stateOutPath + "'" : error);
-
-        out << prefix << "wrote " << options.stateOutPath << " (" << chunk.size()
-            << " bytes of state)\n";
+        if (!stateFile.stream().write(chunk.data(), chunk.size()))
+            return fail(exitFailure, "cannot write '" + options.stateOutPath + "'");
     }
 
     if (plotFile.isOpen())
@@ -439,17 +245,43 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
         instance.reset();
 
         std::unique_ptr<PluginInstance> meter =
-            prepareInstance(session, 2, options.program, usage, error);
+            session.prepareInstance(2, options.program, badName, error);
 
         if (meter == nullptr)
-            return fail(usage ? exitUsage : exitFailure, error);
+            return fail(badName ? exitUsage : exitFailure, error);
 
         const MagnitudeResponse response = ResponseMeter::measure(*meter, rate);
-        const juce::Image image = ProgramFigure::draw(
-            effectName + " \u2014 " + title, settingsText(session),
+        const juce::Image figure = ProgramFigure::draw(
+            effectName + " \u2014 " + title, session.settingsText(),
             Spectrogram::compute(session.input), Spectrogram::compute(rendered), response);
 
-        if (!writePng(image, plotFile, error))
+        if (!encodePng(figure, plotFile, error))
+            return fail(exitFailure, error);
+    }
+
+    if (audioFile.isOpen())
+    {
+        if (!audioFile.commit(error))
+            return fail(exitFailure, error);
+
+        out << prefix << "wrote " << options.outputPath << " ("
+            << juce::String(static_cast<double>(rendered.numFrames()) / rate, 2) << " s, "
+            << numChannels << " ch, " << juce::String(rate, 0) << " Hz, "
+            << (options.bits == 32 ? "32-bit float" : "24-bit") << ", " << title << ")\n";
+    }
+
+    if (stateFile.isOpen())
+    {
+        if (!stateFile.commit(error))
+            return fail(exitFailure, error);
+
+        out << prefix << "wrote " << options.stateOutPath << " (" << stateBytes
+            << " bytes of state)\n";
+    }
+
+    if (plotFile.isOpen())
+    {
+        if (!plotFile.commit(error))
             return fail(exitFailure, error);
 
         out << prefix << "wrote " << options.plotPath << "\n";
