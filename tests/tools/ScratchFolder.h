@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstdlib>
 #include <string>
 
 /** A fresh, empty folder for one test, removed with everything in it afterwards. */
@@ -9,13 +10,23 @@ class ScratchFolder
 {
 public:
     ScratchFolder()
-        : folder(juce::File::getSpecialLocation(juce::File::tempDirectory)
-                     .getNonexistentChildFile("kiv-tools-test", "", false))
     {
-        folder.createDirectory();
+        // mkdtemp picks and creates the name in one step, so that test processes running side
+        // by side never share a folder.
+        std::string pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                                  .getChildFile("kiv-tools-test-XXXXXX")
+                                  .getFullPathName()
+                                  .toStdString();
+
+        if (::mkdtemp(pattern.data()) != nullptr)
+            folder = juce::File(pattern);
     }
 
-    ~ScratchFolder() { folder.deleteRecursively(); }
+    ~ScratchFolder()
+    {
+        if (folder != juce::File())
+            folder.deleteRecursively();
+    }
 
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -1,5 +1,7 @@
 #include "ToolRunner.h"
 
+#include <juce_core/juce_core.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -54,10 +56,13 @@ Child spawn(const std::string& program, const std::vector<std::string>& args,
         if (!value.empty())
             env.push_back(name + "=" + value);
 
-    char outTemplate[] = "/tmp/kiv-tools-out-XXXXXX";
-    char errTemplate[] = "/tmp/kiv-tools-err-XXXXXX";
-    const int outFd = ::mkstemp(outTemplate);
-    const int errFd = ::mkstemp(errTemplate);
+    const juce::File temp = juce::File::getSpecialLocation(juce::File::tempDirectory);
+    std::string outTemplate =
+        temp.getChildFile("kiv-tools-out-XXXXXX").getFullPathName().toStdString();
+    std::string errTemplate =
+        temp.getChildFile("kiv-tools-err-XXXXXX").getFullPathName().toStdString();
+    const int outFd = ::mkstemp(outTemplate.data());
+    const int errFd = ::mkstemp(errTemplate.data());
 
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
 
