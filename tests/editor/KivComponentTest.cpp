@@ -447,6 +447,16 @@ TEST_F(KivComponentTest, ListChoicesSendTheirValue)
         EXPECT_EQ(host.values[0].second, row.sent);
         EXPECT_EQ(parameter(row.parameter), row.sent);
     }
+
+    // A list showing no selection (id 0) has no value to send; -1/N would be wrong.
+    auto& waveform = dynamic_cast<juce::ComboBox&>(controlFor(7));
+    core.setParameter(7, 1.0f);
+    deliverChange();
+    ASSERT_EQ(waveform.getSelectedId(), 0);
+    host.values.clear();
+    editor->comboBoxChanged(&waveform);
+    EXPECT_TRUE(host.values.empty());
+    EXPECT_EQ(parameter(7), 1.0f);
 }
 
 TEST_F(KivComponentTest, ButtonClicksSendTheNewState)
