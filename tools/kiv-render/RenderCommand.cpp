@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -154,6 +155,17 @@ int RenderCommand::run(const std::vector<std::string>& args, const std::string& 
 
     if (!session.load(options, pluginPath, error))
         return fail(exitFailure, error);
+
+    // The plug-in ignores a chunk without its container header and carries on with its
+    // first program, which would look like a successful restore.
+    static const std::uint8_t chunkMagic[] = {'V', 'C', '2', '!'};
+
+    if (session.hasState &&
+        (session.state.size() < 9 ||
+         !std::equal(std::begin(chunkMagic), std::end(chunkMagic), session.state.begin())))
+        err << prefix << "warning: '" << options.stateInPath
+            << "' does not look like a KIV-Filter state chunk; the plug-in will likely ignore "
+               "it\n";
 
     // The outputs are opened before the work starts, so that an unwritable place is found at
     // once, and committed only when everything has succeeded.
