@@ -205,6 +205,16 @@ TEST(KivRender, SavedStateRestoresTheSameSound)
     EXPECT_TRUE(TestFiles::readBytes(dir.path("a.wav")) == TestFiles::readBytes(dir.path("b.wav")));
     EXPECT_FALSE(TestFiles::readBytes(dir.path("a.wav")) == TestFiles::readBytes(dir.path("c.wav")))
         << "without the state the sound differs, so the comparison above means something";
+    EXPECT_EQ(restored.err.find("warning"), std::string::npos) << restored.err;
+
+    // A file that is no state chunk at all is passed on, with a warning: the plug-in ignores
+    // it, which would otherwise look like a restore.
+    const ToolResult wrong =
+        ToolRunner::render({in, "--plugin", plugin, "--state-in", in, "-o", dir.path("d.wav")});
+    EXPECT_EQ(wrong.status, 0) << wrong.err;
+    EXPECT_NE(wrong.err.find("warning: '" + in + "' does not look like a KIV-Filter state chunk"),
+              std::string::npos)
+        << wrong.err;
 }
 
 TEST(KivRender, ProgramByNumberAndByNameAgree)
