@@ -2,6 +2,7 @@
 #include "FilterHandler.h"
 #include "FilterLp12dB.h"
 #include "Quantise.h"
+#include "ReferenceEngine.h"
 #include "StereoFilterPath.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +32,8 @@ std::vector<float> makeInput(float sampleRate, double hz, uint32_t seed)
     return v;
 }
 
-void setProgram(Engine& engine, int filterType, int waveform)
+template <typename EngineType>
+void setProgram(EngineType& engine, int filterType, int waveform)
 {
     // Program "Lfo Sine 1/4 LP" with the filter type and the waveform of the run.
     const float values[15] = { 0.0f,         0.772000015f, 0.484000027f,
@@ -59,13 +61,15 @@ void setFrameCounter(benchmark::State& state)
         blockFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Args: filter type, waveform, sample rate.
+// Args: filter type, waveform, sample rate. The plain scalar ReferenceEngine of the tests runs
+// the same program for comparison.
+template <typename EngineType>
 void engineProcess(benchmark::State& state)
 {
     const int filterType = static_cast<int>(state.range(0));
     const int waveform = static_cast<int>(state.range(1));
     const float sampleRate = static_cast<float>(state.range(2));
-    auto engine = std::make_unique<Engine>(sampleRate);
+    auto engine = std::make_unique<EngineType>(sampleRate);
     setProgram(*engine, filterType, waveform);
     const std::vector<float> inLeft = makeInput(sampleRate, 110.0, 1u);
     const std::vector<float> inRight = makeInput(sampleRate, 165.0, 2u);
@@ -158,7 +162,7 @@ void stereoFilterPath(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(engineProcess)
+BENCHMARK_TEMPLATE(engineProcess, Engine)
     ->ArgNames({ "type", "waveform", "rate" })
     ->Args({ 1, 0, 44100 })
     ->Args({ 2, 0, 44100 })
@@ -170,6 +174,12 @@ BENCHMARK(engineProcess)
     ->Args({ 4, 5, 44100 })
     ->Args({ 1, 0, 96000 })
     ->Args({ 3, 5, 96000 });
+
+BENCHMARK_TEMPLATE(engineProcess, ReferenceEngine)
+    ->ArgNames({ "type", "waveform", "rate" })
+    ->Args({ 1, 0, 44100 })
+    ->Args({ 4, 0, 44100 })
+    ->Args({ 1, 5, 44100 });
 
 BENCHMARK(lowPassChain);
 BENCHMARK(twoScalarSections)->ArgName("type")->Arg(1)->Arg(4);

@@ -95,7 +95,7 @@ TEST(EngineExactness, EveryFilterTypeAndWaveformMatchesThePlainCode)
     const TestSignal signal = TestSignal::make(static_cast<int>(sampleRate * 2.0f), sampleRate);
     for (int filterType = 1; filterType <= 4; ++filterType)
     {
-        for (int waveform = 0; waveform <= 5; ++waveform)
+        for (int waveform = 0; waveform <= 6; ++waveform)
         {
             for (const Setting& s : settingsTable)
             {
