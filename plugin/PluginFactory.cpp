@@ -1,8 +1,8 @@
-#include "KivCore.h"
+#include "KivPlugin.h"
 
 // The framework's VST2 client calls this once per plug-in instance and owns
 // the processor from then on.
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
-    return new KivCore();
+    return new KivPlugin();
 }
