@@ -19,5 +19,5 @@ apt-get install -y -qq --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     clang libclang-rt-14-dev valgrind \
     xvfb xauth x11-apps imagemagick fonts-dejavu-core \
-    python3 > /dev/null
+    python3 ardour > /dev/null
 echo "setup: packages installed"
