@@ -276,6 +276,9 @@ void KivCore::setCurrentProgram(int index)
     // Learning never survives a program change.
     setParameter(Parameters::midiLearn, 0.0f);
     postChange();
+    // The host keeps its own copy of the values for its controls and its project; it is told
+    // to read them again, from the message thread.
+    programChangePending.store(true, relaxed);
 }
 
 int KivCore::getNumPrograms()
@@ -404,6 +407,10 @@ void KivCore::deliverPendingChange()
     if (takeChangePending())
     {
         sendSynchronousChangeMessage();
+    }
+    if (programChangePending.exchange(false, relaxed))
+    {
+        updateHostDisplay(ChangeDetails().withProgramChanged(true));
     }
 }
 

@@ -90,7 +90,8 @@ public:
     // by program switches and state loads. The timer delivers it; tests may take it instead.
     bool takeChangePending() noexcept;
     // Message thread: turns a pending change into one synchronous ChangeBroadcaster callback
-    // (nothing while no listener is registered). Called by the timer.
+    // (nothing while no listener is registered), and a program switch since the last call into
+    // one request to the host to re-read all values. Called by the timer.
     void deliverPendingChange();
 
     // Direct handle on the engine's parameter array; the engine reads it every sample.
@@ -141,6 +142,7 @@ private:
     // on every block.
     double lastHostSampleRate;
     std::atomic<bool> changePending{false};
+    std::atomic<bool> programChangePending{false};
     // Guards the program names, which only the host's non-audio threads touch.
     juce::CriticalSection programNameLock;
 
