@@ -485,7 +485,8 @@ std::vector<int> Vst2Host::receivedOpcodes() const
 int Vst2Host::countOf(int opcode) const
 {
     const std::lock_guard<std::mutex> lock(recordLock);
-    return static_cast<int>(std::count(opcodes.begin(), opcodes.end(), opcode));
+    const auto found = opcodeCounts.find(opcode);
+    return found == opcodeCounts.end() ? 0 : found->second;
 }
 
 std::vector<Vst2Host::Automation> Vst2Host::automations() const
@@ -516,6 +517,7 @@ void Vst2Host::clearRecords()
 {
     const std::lock_guard<std::mutex> lock(recordLock);
     opcodes.clear();
+    opcodeCounts.clear();
     automationRecord.clear();
     beginEditRecord.clear();
     endEditRecord.clear();
@@ -525,7 +527,9 @@ void Vst2Host::clearRecords()
 void Vst2Host::record(int32_t opcode)
 {
     const std::lock_guard<std::mutex> lock(recordLock);
-    opcodes.push_back(opcode);
+    ++opcodeCounts[opcode];
+    if (opcodes.size() < maxRecordedOpcodes)
+        opcodes.push_back(opcode);
 }
 
 VstIntPtr VSTCALLBACK Vst2Host::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,

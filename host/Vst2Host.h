@@ -3,7 +3,9 @@
 #include "pluginterfaces/vst2.x/aeffect.h"
 #include "pluginterfaces/vst2.x/aeffectx.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -175,9 +177,12 @@ public:
 
     // What the plug-in asked of the host ---------------------------------------------------
 
-    /** Every opcode the host callback received, in order (copies). */
+    /** The opcodes the host callback received, in order (copies): the first
+        maxRecordedOpcodes of them since the last clearRecords(), so that a long render, which
+        asks for the time on every block, does not grow the record without bound. */
     std::vector<int> receivedOpcodes() const;
-    /** How often the callback received the given opcode. */
+    static constexpr std::size_t maxRecordedOpcodes = 4096;
+    /** How often the callback received the given opcode (counted without bound). */
     int countOf(int opcode) const;
     std::vector<Automation> automations() const;
     /** Indices passed with audioMasterBeginEdit / audioMasterEndEdit, in order. */
@@ -222,6 +227,7 @@ private:
 
     mutable std::mutex recordLock;
     std::vector<int> opcodes;
+    std::map<int, int> opcodeCounts;
     std::vector<Automation> automationRecord;
     std::vector<int> beginEditRecord;
     std::vector<int> endEditRecord;

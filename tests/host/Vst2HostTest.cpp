@@ -105,6 +105,22 @@ TEST(Vst2HostLoad, TwoInstancesOfOneLibraryStayApart)
     EXPECT_EQ(second->countOf(audioMasterGetTime), 0);
 }
 
+// A render of an hour asks for the time millions of times: the record of callbacks keeps
+// counting them, but its ordered log stops growing.
+TEST(Vst2HostCallback, LongRendersKeepTheRecordBounded)
+{
+    auto host = loadFake();
+    ASSERT_NE(host, nullptr);
+    host->clearRecords();
+
+    const int blocks = static_cast<int>(Vst2Host::maxRecordedOpcodes) + 1000;
+    std::vector<float> left(blocks, 0.5f), right(blocks, 0.5f);
+    host->processStereo(left, right, 1);
+
+    EXPECT_EQ(host->countOf(audioMasterGetTime), blocks);
+    EXPECT_EQ(host->receivedOpcodes().size(), Vst2Host::maxRecordedOpcodes);
+}
+
 TEST(Vst2HostChunk, BytesRoundTripAndTheCallerKeepsItsCopy)
 {
     auto host = loadFake();
