@@ -66,9 +66,12 @@ float StateChunk::readNumber(const juce::XmlElement& element, const char* name, 
         return whenMissing;
     }
     // The framework's text-to-double conversion: text that is not a number reads as 0. A value
-    // that is not finite once it is a float counts as missing (see the class comment).
+    // that is not finite once it is a float counts as missing (see the class comment). Rounding
+    // to float gives a finite value for every magnitude below the largest float plus half its
+    // last step; the writer's text for the largest float itself lies a little above it.
+    constexpr double firstMagnitudeRoundingToInfinity = 0x1.ffffffp127;
     const double number = element.getStringAttribute(name).getDoubleValue();
-    if (!std::isfinite(number) || std::abs(number) > (double)FLT_MAX)
+    if (!(std::abs(number) < firstMagnitudeRoundingToInfinity))
     {
         return whenMissing;
     }
@@ -91,10 +94,18 @@ bool StateChunk::read(const void* data, int sizeInBytes)
     {
         return false;
     }
+    // The framework's text classes step over the continuation bytes of a multi-byte sequence
+    // without looking for the end of the text, so a damaged sequence at the end would make the
+    // guard and the parser read past it. The writer only ever writes valid UTF-8 (it escapes
+    // everything beyond ASCII), so a text that is not valid UTF-8 is not ours.
+    const int textBytes = juce::jmin(sizeInBytes - containerHeaderSize, textLength);
+    if (!juce::CharPointer_UTF8::isValidString(bytes + containerHeaderSize, textBytes))
+    {
+        return false;
+    }
     // The text is copied into a string of its own with a terminating zero, so the parser never
     // sees the host's bytes beyond what the chunk and its length field allow.
-    const auto text = juce::String::fromUTF8(
-        bytes + containerHeaderSize, juce::jmin(sizeInBytes - containerHeaderSize, textLength));
+    const auto text = juce::String::fromUTF8(bytes + containerHeaderSize, textBytes);
     if (!XmlInputGuard::isSafeToParse(text))
     {
         return false;
