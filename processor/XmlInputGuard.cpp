@@ -124,7 +124,7 @@ bool XmlInputGuard::walkDocument()
         return false;
     }
     readNextElement(1);
-    return !tooDeep;
+    return !tooDeep && !endless;
 }
 
 void XmlInputGuard::skipNextWhiteSpace()
@@ -318,7 +318,7 @@ void XmlInputGuard::readChildElements(int level)
             }
             else
             {
-                if (!readNextElement(level) || tooDeep)
+                if (!readNextElement(level) || tooDeep || endless)
                 {
                     break;
                 }
@@ -344,6 +344,14 @@ void XmlInputGuard::readChildElements(int level)
                         }
                         input += closeComment + 3;
                         continue;
+                    }
+                    // A processing instruction followed by text: the white-space skip above
+                    // steps over the instruction, the text read rolls back to it and stops at
+                    // its '<' at once. The parser would come back here forever.
+                    if (input == preWhitespaceInput)
+                    {
+                        endless = true;
+                        return;
                     }
                     break;
                 }

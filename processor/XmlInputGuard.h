@@ -15,7 +15,9 @@
 //   - nesting deeper than the given limit,
 //   - a document type declaration,
 //   - any '&' that does not start one of the five named entities or a well-formed decimal or
-//     hexadecimal character reference.
+//     hexadecimal character reference,
+//   - text right after a processing instruction inside an element, on which the parser loops
+//     forever.
 // None of these occur in state that this plug-in writes. A refused text is treated as "not XML".
 class XmlInputGuard
 {
@@ -46,4 +48,5 @@ private:
     const int depthLimit;
     bool outOfData = false;
     bool tooDeep = false;
+    bool endless = false;
 };
