@@ -54,6 +54,7 @@ TEST(LifecycleTest, SixteenInstancesAtOnceStayApart)
     // Instance i: its own program, cutoff and input, all processing block by block in turn.
     const auto settingsOf = [](int i, Vst2Host& instance)
     {
+        instance.resume();
         instance.setProgram(tableLfoPrograms[i % std::size(tableLfoPrograms)]);
         instance.setParameter(cutoffIndex, 0.3f + 0.04f * static_cast<float>(i));
         instance.setParameter(resonanceIndex, 0.05f * static_cast<float>(i));
