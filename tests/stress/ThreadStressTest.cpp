@@ -62,9 +62,8 @@ std::vector<uint8_t> wrapState(const std::string& text)
     return chunk;
 }
 
-/** A bank whose programs are named "S<n>" with values that no other source writes (n + k/7
-    does not occur among the automation steps, the factory values or the MIDI values), and
-    controller 74 bound to cutoff. */
+/** A bank of its own: programs named "S<n>", values in 0.01..0.91 that differ from program to
+    program, and controller 74 bound to cutoff. */
 std::vector<uint8_t> stressState()
 {
     const char* const attributes[] = {
@@ -138,8 +137,8 @@ LegalValues collectLegalValues(Vst2Host& host, const std::vector<std::vector<uin
     return legal;
 }
 
-/** The first failure each thread meets; the threads keep running so that the others are not
-    left waiting, but only the first of each kind is kept. */
+/** What the threads found wrong, the first twenty of it; a thread that finds something keeps
+    running, so that none of the others is left waiting. */
 class Failures
 {
 public:
