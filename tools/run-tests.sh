@@ -9,13 +9,42 @@ cd "$root"
 jobs="$(nproc)"
 stages="${KIV_TEST_STAGES:-main ardour fuzz asan tsan}"
 
-run_ctest() {
-    # The editor tests open real X windows: give them a virtual display.
-    if [ -z "${DISPLAY:-}" ] && command -v xvfb-run > /dev/null; then
-        xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$1" --output-on-failure -j "$jobs"
-    else
-        ctest --test-dir "$1" --output-on-failure -j "$jobs"
+# The editor tests open real X windows: without a display of the caller's, one virtual X
+# server serves every stage and is stopped when the script ends, however it ends.
+xvfb_pid=""
+stop_display() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2> /dev/null || true
+        wait "$xvfb_pid" 2> /dev/null || true
+        xvfb_pid=""
     fi
+}
+start_display() {
+    if [ -n "${DISPLAY:-}" ] || ! command -v Xvfb > /dev/null; then
+        return 0
+    fi
+    local number_file
+    number_file="$(mktemp)"
+    # The server picks a free display number and writes it to the file once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$number_file" 2> /dev/null &
+    xvfb_pid=$!
+    trap stop_display EXIT
+    for _ in $(seq 100); do
+        if [ -s "$number_file" ]; then
+            export DISPLAY=":$(tr -d '[:space:]' < "$number_file")"
+            rm -f "$number_file"
+            return 0
+        fi
+        sleep 0.1
+    done
+    rm -f "$number_file"
+    echo "run-tests: the virtual X server did not start" >&2
+    exit 1
+}
+
+run_ctest() {
+    start_display
+    ctest --test-dir "$1" --output-on-failure -j "$jobs"
 }
 
 for stage in $stages; do
