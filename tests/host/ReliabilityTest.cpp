@@ -327,6 +327,48 @@ TEST_F(ReliabilityTest, NonsenseSampleRatesFromTheHostAreSurvived)
     }
 }
 
+TEST_F(ReliabilityTest, NonsenseTempoAndSongPositionFromTheHostAreSurvived)
+{
+    constexpr double dInfinity = std::numeric_limits<double>::infinity();
+    constexpr double dNotANumber = std::numeric_limits<double>::quiet_NaN();
+    struct Row
+    {
+        const char* name;
+        double tempo;
+        double ppqPosition;
+    };
+    const Row rows[] = {
+        {"tempo NaN", dNotANumber, 0.0},
+        {"tempo +inf", dInfinity, 0.0},
+        {"tempo -inf", -dInfinity, 0.0},
+        {"tempo 0", 0.0, 0.0},
+        {"tempo -120", -120.0, 0.0},
+        {"tempo 1e-300", 1e-300, 0.0},
+        {"tempo 1e308", 1e308, 0.0},
+        {"position NaN", 120.0, dNotANumber},
+        {"position +inf", 120.0, dInfinity},
+        {"position -inf", 120.0, -dInfinity},
+        {"position -1e300", 120.0, -1e300},
+        {"position 1e18", 120.0, 1e18},
+        {"both NaN", dNotANumber, dNotANumber},
+    };
+    // Program 1's LFO is locked to the tempo, so it takes its phase from the song position.
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        host->setProgram(1);
+        host->transport.tempo = row.tempo;
+        host->transport.ppqPosition = row.ppqPosition;
+        std::vector<float> left, right;
+        render(left, right, blockSize * 8);
+        EXPECT_TRUE(allFinite(left) && allFinite(right));
+
+        host->transport.tempo = 120.0;
+        host->transport.ppqPosition = 0.0;
+        expectSettledSignal("with a sane transport again");
+    }
+}
+
 TEST_F(ReliabilityTest, BlockSizesFromOneTo8192GiveTheSameOutput)
 {
     // Free-running sine LFO, envelope and resonance all at work.
