@@ -441,7 +441,7 @@ void KivCore::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& m
         auto cursor = midiMessages.cbegin();
         const auto end = midiMessages.cend();
         juce::MidiMessageMetadata message;
-        startMidiWalk(cursor, end, message);
+        fetchNextMidiEvent(cursor, end, message);
 
         float* left = buffer.getWritePointer(0);
         if (numInputs == 2)
@@ -585,8 +585,9 @@ void KivCore::alignLfoPhaseWithSongPosition() noexcept
     }
 }
 
-void KivCore::startMidiWalk(juce::MidiBufferIterator& cursor, const juce::MidiBufferIterator& end,
-                            juce::MidiMessageMetadata& message) noexcept
+void KivCore::fetchNextMidiEvent(juce::MidiBufferIterator& cursor,
+                                 const juce::MidiBufferIterator& end,
+                                 juce::MidiMessageMetadata& message) noexcept
 {
     if (cursor == end)
     {
@@ -610,16 +611,8 @@ void KivCore::processMidiPerSample(juce::MidiBufferIterator& cursor,
     for (;;)
     {
         handleMidiMessage(message);
-        if (cursor == end)
-        {
-            midiEventPending = false;
-            return;
-        }
-        message = *cursor;
-        ++cursor;
-        nextMidiEventPosition = message.samplePosition;
-        midiEventPending = true;
-        if (nextMidiEventPosition != sampleIndex)
+        fetchNextMidiEvent(cursor, end, message);
+        if (!midiEventPending || nextMidiEventPosition != sampleIndex)
         {
             return;
         }

@@ -131,8 +131,10 @@ private:
     void applySampleRateChange() noexcept;
     void followHostTransport() noexcept;
     void alignLfoPhaseWithSongPosition() noexcept;
-    void startMidiWalk(juce::MidiBufferIterator& cursor, const juce::MidiBufferIterator& end,
-                       juce::MidiMessageMetadata& message) noexcept;
+    // Makes the cursor's event the current message (and advances the cursor), or marks the walk
+    // as finished when the block has no further event. Starts the walk and continues it.
+    void fetchNextMidiEvent(juce::MidiBufferIterator& cursor, const juce::MidiBufferIterator& end,
+                            juce::MidiMessageMetadata& message) noexcept;
     void handleMidiMessage(const juce::MidiMessageMetadata& message) noexcept;
 
     void timerCallback() override;
