@@ -32,12 +32,7 @@ juce::Image OverviewFigure::draw(const std::string& title, const std::string& su
 
     juce::Rectangle<int> area(24, 16, width - 48, height - 32);
 
-    g.setColour(PlotPainter::ink());
-    g.setFont(PlotPainter::font(24.0f, true));
-    g.drawText(title, area.removeFromTop(32), juce::Justification::centredLeft);
-    g.setColour(PlotPainter::faintInk());
-    g.setFont(PlotPainter::font(14.0f));
-    g.drawText(subtitle, area.removeFromTop(22), juce::Justification::centredLeft);
+    PlotPainter::drawHeading(g, area, title, subtitle);
     area.removeFromTop(headerHeight - 16 - 54);
 
     const int columnWidth = (area.getWidth() - columnGap) / 2;

@@ -344,3 +344,14 @@ void PlotPainter::drawResponses(juce::Graphics& g, juce::Rectangle<int> area,
         }
     }
 }
+
+void PlotPainter::drawHeading(juce::Graphics& g, juce::Rectangle<int>& area,
+                              const juce::String& title, const juce::String& subtitle)
+{
+    g.setColour(ink());
+    g.setFont(font(24.0f, true));
+    g.drawText(title, area.removeFromTop(32), juce::Justification::centredLeft);
+    g.setColour(faintInk());
+    g.setFont(font(14.0f));
+    g.drawText(subtitle, area.removeFromTop(22), juce::Justification::centredLeft);
+}

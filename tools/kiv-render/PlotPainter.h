@@ -42,6 +42,10 @@ public:
 
     static juce::Font font(float height, bool bold = false);
 
+    // A figure's title and the line under it, taken from the top of area.
+    static void drawHeading(juce::Graphics& g, juce::Rectangle<int>& area,
+                            const juce::String& title, const juce::String& subtitle);
+
     static void drawSpectrogram(juce::Graphics& g, juce::Rectangle<int> area,
                                 const Spectrogram& spectrogram, const std::string& title,
                                 float floorDb, float topDb, bool timeLabels = true);

@@ -12,12 +12,7 @@ juce::Image ProgramFigure::draw(const std::string& title, const std::string& sub
 
     juce::Rectangle<int> area(24, 16, width - 48, height - 32);
 
-    g.setColour(PlotPainter::ink());
-    g.setFont(PlotPainter::font(24.0f, true));
-    g.drawText(title, area.removeFromTop(32), juce::Justification::centredLeft);
-    g.setColour(PlotPainter::faintInk());
-    g.setFont(PlotPainter::font(14.0f));
-    g.drawText(subtitle, area.removeFromTop(22), juce::Justification::centredLeft);
+    PlotPainter::drawHeading(g, area, title, subtitle);
     area.removeFromTop(10);
 
     // The legend sits to the right of both spectrograms; the response panel keeps the same
